@@ -1,0 +1,14 @@
+#pragma once
+// Whether the current user counts as an administrator. On the 9x family, and
+// when the version cannot be told, every user does and no token is consulted.
+
+namespace LumoBase {
+
+// True when the process's token holds the built-in "Administrators" group.
+bool IsAdministrator();
+
+// True when the process's token holds a group whose account is exactly
+// groupName (case-sensitive) in the domain "BUILTIN"; false on every failure.
+bool IsInBuiltinGroup(const char* groupName);
+
+}  // namespace LumoBase

@@ -1,0 +1,20 @@
+#pragma once
+// The walk over a token's group list, apart from the token calls so that the
+// account lookup can be replaced.
+
+#include <windows.h>
+
+namespace LumoBase {
+
+typedef BOOL(WINAPI* LookupAccountSidAFunction)(LPCSTR systemName, PSID sid, LPSTR name,
+                                                LPDWORD nameSize, LPSTR domain,
+                                                LPDWORD domainSize, PSID_NAME_USE use);
+
+// Looks each group of the TOKEN_GROUPS in buffer (size bytes) up in turn and
+// answers true at the first whose account is groupName in "BUILTIN". Groups
+// whose lookup fails are skipped; the count is trusted only as far as the
+// entries lie within size. Attributes are not examined.
+bool GroupsHoldBuiltinGroup(const void* buffer, DWORD size, const char* groupName,
+                            LookupAccountSidAFunction lookup = LookupAccountSidA);
+
+}  // namespace LumoBase
