@@ -1,3 +1,7 @@
-#include <windows.h>
+#include "run_launcher.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "system/admin.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return Tarnbolt::RunLauncher(instance, LumoBase::IsAdministrator);
+}

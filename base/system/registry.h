@@ -1,0 +1,17 @@
+#pragma once
+// Reading the registry with narrow texts.
+
+#include "strings/pstring.h"
+
+#include <windows.h>
+
+namespace LumoBase {
+
+bool RegistryKeyExists(HKEY root, const char* subkey);
+bool RegistryValueExists(HKEY key, const char* value);
+bool RegistryValueExists(HKEY root, const char* subkey, const char* value);
+// The value's data taken as text, whatever its type; empty and false on failure.
+bool ReadRegistryString(HKEY key, const char* value, PString& result);
+bool ReadRegistryString(HKEY root, const char* subkey, const char* value, PString& result);
+
+}  // namespace LumoBase

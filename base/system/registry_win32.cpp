@@ -1,0 +1,65 @@
+#include "system/registry.h"
+
+#include <new>
+
+namespace LumoBase {
+
+bool RegistryKeyExists(HKEY root, const char* subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool RegistryValueExists(HKEY key, const char* value) {
+    return RegQueryValueExA(key, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool RegistryValueExists(HKEY root, const char* subkey, const char* value) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    bool exists = RegistryValueExists(key, value);
+    RegCloseKey(key);
+    return exists;
+}
+
+bool ReadRegistryString(HKEY key, const char* value, PString& result) {
+    result.clear();
+    char local[260] = {};
+    DWORD size = sizeof local - 1;  // the last byte keeps the text terminated
+    LONG status = RegQueryValueExA(key, value, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(local), &size);
+    if (status == ERROR_MORE_DATA) {
+        // One byte more than reported, zero-filled: data stored without a
+        // terminator (or not as text at all) must not be read past its end.
+        DWORD capacity = size;
+        char* buffer = new (std::nothrow) char[capacity + 1]();
+        if (!buffer) return false;
+        status = RegQueryValueExA(key, value, nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(buffer), &size);
+        if (status == ERROR_SUCCESS && size <= capacity) {
+            buffer[size] = '\0';
+            result = PString(buffer);
+        } else if (status == ERROR_SUCCESS) {
+            status = ERROR_MORE_DATA;  // grew between the two queries
+        }
+        delete[] buffer;
+    } else if (status == ERROR_SUCCESS) {
+        result = PString(local);
+    }
+    if (status != ERROR_SUCCESS) {
+        result.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReadRegistryString(HKEY root, const char* subkey, const char* value, PString& result) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    bool ok = ReadRegistryString(key, value, result);
+    RegCloseKey(key);
+    return ok;
+}
+
+}  // namespace LumoBase

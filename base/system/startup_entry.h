@@ -1,0 +1,23 @@
+#pragma once
+// Restarting the machine and the run-at-startup entry that brings the launcher
+// back after the restart.
+
+namespace LumoBase {
+
+// True when the platform accepted the restart request.
+bool RestartSystem();
+
+// Registers `programPath` (null or empty: the running executable) to run at the
+// next start-up. True when the registration is in place afterwards; false when the
+// program file does not exist or this Windows has no registration road.
+bool AddStartupEntry(const char* programPath = nullptr);
+
+// Takes that registration away. True when the road was carried out, whether or not
+// there was anything to remove; false as for AddStartupEntry.
+bool RemoveStartupEntry(const char* programPath = nullptr);
+
+// Writes a shell link at `linkPath` to `target` with `description`. COM must be
+// initialised on the calling thread.
+void CreateShortcut(const char* target, const char* linkPath, const char* description);
+
+}  // namespace LumoBase

@@ -1,0 +1,26 @@
+#pragma once
+// Text rules of the run-at-startup entry: the entry name of a program path and the
+// editing of the profile value "Run" (a comma-separated list of programs).
+
+#include <string>
+
+namespace LumoBase {
+
+// Characters the profile reader is offered; a value that long may have been cut.
+constexpr size_t kProfileValueOffered = 2999;
+
+// The last path component without its extension; a leading dot is no extension.
+std::string StartupEntryName(const std::string& programPath);
+
+// Adding the quoted program to the value. Answers true when the registration is in
+// place afterwards; `write` tells whether `newValue` must be written.
+bool AddToRunValue(const std::string& value, const std::string& programPath, bool& write,
+                   std::string& newValue);
+
+// Removing every item that names the program, without regard to case. Other items
+// are written back as they were stored, and nothing is written when no item names
+// the program.
+void RemoveFromRunValue(const std::string& value, const std::string& programPath, bool& write,
+                        std::string& newValue);
+
+}  // namespace LumoBase

@@ -1,0 +1,154 @@
+#include "system/startup_entry.h"
+
+#include "strings/pstring.h"
+#include "system/os_version.h"
+#include "system/registry.h"
+#include "system/startup_entry_text.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace LumoBase {
+namespace {
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kNt4Startup[] = "Profiles\\All Users\\Start Menu\\Programs\\Startup\\";
+
+// The program path: the argument, or the running executable's (cut at 264
+// characters, always terminated).
+std::string ProgramPath(const char* argument) {
+    if (argument && *argument) return argument;
+    char buffer[265];
+    DWORD length = GetModuleFileNameA(nullptr, buffer, 264);
+    buffer[264] = '\0';
+    if (length > 264) length = 264;
+    return std::string(buffer, length);
+}
+
+bool ProgramExists(const std::string& path) {
+    if (path.empty()) return false;
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+std::string WindowsDirectory() {
+    char buffer[264];
+    UINT length = GetWindowsDirectoryA(buffer, 263);
+    buffer[263] = '\0';
+    if (length == 0 || length > 263) return std::string();
+    return std::string(buffer, length);
+}
+
+std::string Nt4LinkPath(const std::string& entryName) {
+    std::string path = WindowsDirectory();
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path + kNt4Startup + entryName + ".lnk";
+}
+
+std::string CommonStartupLinkPath(const std::string& entryName) {
+    PString folder;
+    ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", folder);
+    return folder + "\\" + entryName + ".lnk";
+}
+
+std::string ReadRunValue() {
+    char buffer[kProfileValueOffered + 1];
+    GetProfileStringA("windows", "Run", "", buffer, kProfileValueOffered);
+    buffer[kProfileValueOffered] = '\0';
+    return buffer;
+}
+
+}  // namespace
+
+bool RestartSystem() {
+    if (IsWindows9xFamily()) return ExitWindowsEx(EWX_REBOOT, 0) != 0;
+
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+        TOKEN_PRIVILEGES privileges;
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    // A failure to enable the privilege shows here.
+    return InitiateSystemShutdownA(nullptr, nullptr, 0, TRUE, TRUE) != 0;
+}
+
+bool AddStartupEntry(const char* programPath) {
+    const std::string path = ProgramPath(programPath);
+    if (!ProgramExists(path)) return false;
+    const std::string name = StartupEntryName(path);
+    switch (GetOsVersionCode()) {
+        case OsWindows95:
+        case OsWindows98:
+        case OsWindowsMe: {
+            bool write = false;
+            std::string value;
+            bool placed = AddToRunValue(ReadRunValue(), path, write, value);
+            if (write) WriteProfileStringA("windows", "Run", value.c_str());
+            return placed;
+        }
+        case OsWindowsNT4:
+            CreateShortcut(path.c_str(), Nt4LinkPath(name).c_str(), name.c_str());
+            return true;
+        case OsWindows2000:
+            CreateShortcut(path.c_str(), CommonStartupLinkPath(name).c_str(), name.c_str());
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool RemoveStartupEntry(const char* programPath) {
+    const std::string path = ProgramPath(programPath);
+    if (!ProgramExists(path)) return false;
+    const std::string name = StartupEntryName(path);
+    switch (GetOsVersionCode()) {
+        case OsWindows95:
+        case OsWindows98:
+        case OsWindowsMe: {
+            bool write = false;
+            std::string value;
+            RemoveFromRunValue(ReadRunValue(), path, write, value);
+            if (write) WriteProfileStringA("windows", "Run", value.c_str());
+            return true;
+        }
+        case OsWindowsNT4:
+            DeleteFileA(Nt4LinkPath(name).c_str());
+            return true;
+        case OsWindows2000:
+            DeleteFileA(CommonStartupLinkPath(name).c_str());
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CreateShortcut(const char* target, const char* linkPath, const char* description) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return;
+    IPersistFile* file = nullptr;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        link->Release();
+        return;
+    }
+    WCHAR widePath[260];
+    // A path that does not fit the conversion buffer is not saved under a cut name.
+    if (SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetDescription(description)) &&
+        MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, 260) != 0)
+        file->Save(widePath, TRUE);
+    file->Release();
+    link->Release();
+}
+
+}  // namespace LumoBase

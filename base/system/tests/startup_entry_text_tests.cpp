@@ -1,0 +1,91 @@
+#include "system/startup_entry_text.h"
+
+#include <doctest/doctest.h>
+
+#include <string>
+
+using namespace LumoBase;
+
+namespace {
+
+const std::string P = "C:\\Apps\\Setup.exe";
+const std::string Q = "\"C:\\Apps\\Setup.exe\"";
+
+struct Edit {
+    bool result;
+    bool write;
+    std::string value;
+};
+
+Edit Add(const std::string& value) {
+    Edit e{false, false, "unset"};
+    e.result = AddToRunValue(value, P, e.write, e.value);
+    return e;
+}
+
+Edit Remove(const std::string& value) {
+    Edit e{true, false, "unset"};
+    RemoveFromRunValue(value, P, e.write, e.value);
+    return e;
+}
+
+}  // namespace
+
+TEST_CASE("entry names drop the extension unless the dot comes first") {
+    CHECK(StartupEntryName("C:\\Apps\\Setup.exe") == "Setup");
+    CHECK(StartupEntryName("C:\\Apps\\a.b.exe") == "a.b");
+    CHECK(StartupEntryName("C:\\Apps\\.hidden") == ".hidden");
+    CHECK(StartupEntryName("C:\\Apps\\Setup") == "Setup");
+    CHECK(StartupEntryName("Setup.exe") == "Setup");
+    CHECK(StartupEntryName("C:\\Apps\\") == "");
+}
+
+TEST_CASE("adding the quoted program to the Run value") {
+    Edit e = Add("");
+    CHECK((e.result && e.write && e.value == Q));
+    e = Add("a.exe");
+    CHECK((e.result && e.write && e.value == "a.exe," + Q));
+    // Already there, in any position, quoted or not: nothing written.
+    for (const std::string& v : {Q, "a.exe," + Q + ",b.exe", P, "x" + P + "y"}) {
+        e = Add(v);
+        CHECK((e.result && !e.write));
+    }
+    // Adding compares case and all: another case gets a second copy.
+    e = Add("\"c:\\apps\\setup.exe\"");
+    CHECK((e.result && e.write && e.value == "\"c:\\apps\\setup.exe\"," + Q));
+}
+
+TEST_CASE("removing the program from the Run value") {
+    Edit e = Remove(Q);
+    CHECK((e.write && e.value.empty()));
+    e = Remove("\"c:\\APPS\\setup.EXE\"");
+    CHECK((e.write && e.value.empty()));
+    // Other items keep their case.
+    e = Remove("A.exe," + Q + ",B.exe /Arg");
+    CHECK((e.write && e.value == "A.exe,B.exe /Arg"));
+    e = Remove(Q + ",");
+    CHECK((e.write && e.value.empty()));
+    e = Remove("x.exe,," + Q);
+    CHECK((e.write && e.value == "x.exe,"));
+    e = Remove(Q + "," + Q);
+    CHECK((e.write && e.value.empty()));
+    // Nothing names the program: nothing is written, with or without commas.
+    for (const std::string& v : {std::string(), std::string("a.exe"), std::string("A.exe,B.exe"),
+                                 std::string("a.exe,,")}) {
+        e = Remove(v);
+        CHECK_FALSE(e.write);
+    }
+}
+
+TEST_CASE("a value that filled the reader's buffer is left alone") {
+    const std::string full(kProfileValueOffered, 'a');
+    Edit e = Add(full);
+    CHECK_FALSE(e.write);
+    CHECK_FALSE(e.result);
+    e = Add(full.substr(0, 10) + Q + full.substr(10 + Q.size()));
+    CHECK((e.result && !e.write));  // found in what was read
+    e = Remove(Q + "," + std::string(kProfileValueOffered, 'b'));
+    CHECK_FALSE(e.write);
+    e = Add(std::string(kProfileValueOffered - 1, 'a'));
+    CHECK((e.result && e.write));
+}

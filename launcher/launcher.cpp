@@ -1,0 +1,66 @@
+// The launcher's portable operations.
+
+#include "launcher.h"
+
+#include "strings/text_split.h"
+
+namespace Tarnbolt {
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A signed decimal number in 32-bit arithmetic: too many digits wrap around, as
+// the settings value has always been read.
+uint32_t ReadNumber(const std::string& piece) {
+    size_t i = 0;
+    while (i < piece.size() && IsSpace(piece[i])) ++i;
+    bool negative = false;
+    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) negative = piece[i++] == '-';
+    uint32_t value = 0;
+    for (; i < piece.size() && piece[i] >= '0' && piece[i] <= '9'; ++i)
+        value = value * 10u + static_cast<uint32_t>(piece[i] - '0');
+    return negative ? 0u - value : value;
+}
+
+}  // namespace
+
+void Launcher::ParseVersion(const std::string& text, uint32_t& high, uint32_t& low) {
+    high = 0;
+    low = 0;
+    // No dot (an empty text, "6", "6,1,8637,0") gives no pieces and so 0.0.0.0.
+    const std::vector<std::string> pieces = LumoBase::SplitText(text, ".");
+    uint32_t numbers[4] = {0, 0, 0, 0};
+    for (size_t n = 0; n < 4 && n < pieces.size(); ++n) numbers[n] = ReadNumber(pieces[n]);
+    // The second and fourth numbers are not masked: larger ones spill into the upper half.
+    high = (numbers[0] << 16) | numbers[1];
+    low = (numbers[2] << 16) | numbers[3];
+}
+
+bool Launcher::IsVersionAtLeast(uint32_t preferredHigh, uint32_t preferredLow,
+                                uint32_t installedHigh, uint32_t installedLow) {
+    if (preferredHigh > installedHigh) return false;
+    if (preferredHigh == installedHigh && preferredLow > installedLow) return false;
+    return true;
+}
+
+std::string SettingsBaseFromModuleName(const std::string& fileName) {
+    size_t slash = fileName.rfind('\\');
+    size_t dot = fileName.find('.', slash == std::string::npos ? 0 : slash);
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+std::string QuotedRunCommand(const std::string& programPath, const std::string& value) {
+    std::string command = "\"" + programPath + "\"";
+    size_t blank = value.find(' ');
+    if (blank != std::string::npos) {
+        std::string arguments = value.substr(blank + 1);
+        for (char& c : arguments)
+            if (c == '/') c = '\\';
+        command += " " + arguments;
+    }
+    return command;
+}
+
+}  // namespace Tarnbolt

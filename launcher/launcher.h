@@ -1,0 +1,70 @@
+#pragma once
+// The launcher's process-wide object: path operations, the runtime version check,
+// resource extraction, the queue of pending replacements and the launch.
+
+#include <cstdint>
+#include <list>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+#endif
+
+namespace Tarnbolt {
+
+// Resource identifiers of the embedded libraries (custom type "DLL").
+enum PayloadId { kPayloadMsvcrt = 103, kPayloadMsvcp60 = 104, kPayloadMsvcirt = 105,
+                 kPayloadComctl32 = 107 };
+
+class Launcher {
+public:
+    Launcher() {}
+    virtual ~Launcher() {}
+
+    // Paths.
+    std::string SettingsBasePath(HINSTANCE instance) const;
+    std::string ModuleDirectory(HINSTANCE instance) const;
+    std::string SystemFilePath(const std::string& name) const;
+    std::string TempFilePath(const std::string& name) const;
+    std::string WindowsFilePath(const std::string& name) const;
+
+    // Runtime version check on fixed file versions (high: major.minor, low: build.revision).
+    static void ParseVersion(const std::string& text, uint32_t& high, uint32_t& low);
+    bool ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const;
+    static bool IsVersionAtLeast(uint32_t preferredHigh, uint32_t preferredLow,
+                                 uint32_t installedHigh, uint32_t installedLow);
+
+    // Writes resource `id` to TempFilePath(name); `path` names the target once the
+    // resource was found, even when writing then fails.
+    bool ExtractResource(HINSTANCE instance, int id, const std::string& name,
+                         std::string& path) const;
+
+    // Queue of pending replacements: files moved into the system directory at once
+    // where possible, else handed to the operating system for the next start.
+    void ClearPending();
+    void AddPending(const std::string& path);
+    bool CommitPending(bool& restartNeeded);
+    bool WriteRenameSection();
+    bool ScheduleDelayedMoves();
+    const std::list<std::string>& Pending() const { return pending_; }
+
+    // The main application.
+    std::string ResolveRunCommand(HINSTANCE instance, const std::string& value) const;
+    bool RunProgram(const std::string& commandLine) const;
+
+private:
+    std::list<std::string> pending_;
+};
+
+// Text part of the settings path: the module file name cut at the first "." of its
+// last component.
+std::string SettingsBaseFromModuleName(const std::string& fileName);
+
+// The quoted form of a launch command line for a launcher directory with blanks:
+// `programPath` is the resolved program, `value` the Run value it came from.
+std::string QuotedRunCommand(const std::string& programPath, const std::string& value);
+
+}  // namespace Tarnbolt

@@ -1,0 +1,139 @@
+// The launcher's operations that ask the platform.
+
+#include "launcher.h"
+
+#include "files/file_spec.h"
+
+#include <cstdio>
+#include <new>
+
+namespace Tarnbolt {
+namespace {
+
+const DWORD kModuleNameSize = 1024;
+
+// The module's file name, or false. A name that filled the buffer was cut short
+// and is not the module's name.
+bool ModuleFileName(HINSTANCE instance, std::string& name) {
+    char buffer[kModuleNameSize];
+    DWORD length = GetModuleFileNameA(instance, buffer, kModuleNameSize);
+    if (length == 0 || length >= kModuleNameSize) return false;
+    name.assign(buffer, length);
+    return true;
+}
+
+}  // namespace
+
+std::string Launcher::SettingsBasePath(HINSTANCE instance) const {
+    std::string fileName;
+    // Without the module name the profile reader looks the bare name up in the
+    // Windows directory.
+    if (!ModuleFileName(instance, fileName)) return "Tarnbolt";
+    return SettingsBaseFromModuleName(fileName);
+}
+
+std::string Launcher::ModuleDirectory(HINSTANCE instance) const {
+    std::string fileName;
+    if (!ModuleFileName(instance, fileName)) return "";
+    size_t slash = fileName.rfind('\\');
+    return slash == std::string::npos ? fileName : fileName.substr(0, slash);
+}
+
+std::string Launcher::SystemFilePath(const std::string& name) const {
+    LumoBase::AFileSpec spec;
+    spec.SetToSystemDirectory();
+    spec.AppendComponent(name.c_str());
+    return spec.GetFullPath();
+}
+
+std::string Launcher::TempFilePath(const std::string& name) const {
+    LumoBase::AFileSpec spec;
+    spec.SetToTempDirectory();
+    spec.AppendComponent(name.c_str());
+    return spec.GetFullPath();
+}
+
+std::string Launcher::WindowsFilePath(const std::string& name) const {
+    UINT size = GetWindowsDirectoryA(nullptr, 0);
+    if (size == 0) return name;
+    char* buffer = new (std::nothrow) char[size + 1];
+    if (!buffer) return name;
+    UINT length = GetWindowsDirectoryA(buffer, size + 1);
+    std::string path;
+    if (length != 0 && length <= size) path = std::string(buffer, length) + "\\" + name;
+    delete[] buffer;
+    return path.empty() ? name : path;
+}
+
+bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return false;
+    char* block = new (std::nothrow) char[size];
+    if (!block) return false;
+    bool ok = false;
+    if (GetFileVersionInfoA(path.c_str(), 0, size, block)) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        // A root entry shorter than the fixed record is not one.
+        if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+            length >= sizeof(VS_FIXEDFILEINFO)) {
+            high = fixed->dwFileVersionMS;
+            low = fixed->dwFileVersionLS;
+            ok = true;
+        }
+    }
+    delete[] block;
+    return ok;
+}
+
+bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& name,
+                               std::string& path) const {
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), "DLL");
+    if (!found) return false;
+    HGLOBAL loaded = LoadResource(instance, found);
+    DWORD size = SizeofResource(instance, found);
+    if (!loaded || size == 0) return false;
+    const void* bytes = LockResource(loaded);
+    if (!bytes) return false;
+
+    path = TempFilePath(name);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    size_t written = std::fwrite(bytes, 1, size, file);
+    // A failed close can lose buffered bytes: that is a failed write too.
+    bool closed = std::fclose(file) == 0;
+    return written == size && closed;
+}
+
+std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {
+    const std::string directory = ModuleDirectory(instance);
+    LumoBase::AFileSpec spec;
+    spec.SetFullPath(LumoBase::PString(directory.c_str()));
+    if (directory.find(' ') == std::string::npos) {
+        spec.AppendComponent(value.c_str());
+        return spec.GetFullPath();
+    }
+    // An unquoted path with a blank lets the platform try a shorter program first
+    // (C:\Program.exe for C:\Program Files\...): quote the program part.
+    spec.AppendComponent(value.substr(0, value.find(' ')).c_str());
+    return QuotedRunCommand(spec.GetFullPath(), value);
+}
+
+bool Launcher::RunProgram(const std::string& commandLine) const {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;  // 68 bytes
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    // CreateProcessA may write into the command line.
+    std::string mutableLine = commandLine;
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+}  // namespace Tarnbolt

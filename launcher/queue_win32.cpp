@@ -1,0 +1,74 @@
+// The replace-on-restart installer.
+
+#include "launcher.h"
+
+#include "files/file_spec.h"
+#include "rename_section.h"
+#include "system/system_info.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace Tarnbolt {
+namespace {
+
+// The system-directory path of a pending file: its own name, in the system directory.
+std::string TargetOf(const Launcher& launcher, const std::string& source) {
+    LumoBase::AFileSpec spec(source.c_str());
+    return launcher.SystemFilePath(spec.GetFileName());
+}
+
+}  // namespace
+
+void Launcher::ClearPending() { pending_.clear(); }
+
+void Launcher::AddPending(const std::string& path) { pending_.push_back(path); }
+
+bool Launcher::CommitPending(bool& restartNeeded) {
+    restartNeeded = false;
+    while (!pending_.empty()) {
+        const std::string& source = pending_.front();
+        if (!MoveFileA(source.c_str(), TargetOf(*this, source).c_str())) break;
+        pending_.pop_front();
+    }
+    if (pending_.empty()) return true;
+
+    restartNeeded = true;
+    LumoBase::ASystemInfo system;
+    switch (system.GetOsType()) {
+        case LumoBase::OsTypeWindows95:
+        case LumoBase::OsTypeWindows98:
+        case LumoBase::OsTypeWindowsMe:
+            return WriteRenameSection();
+        default:
+            return ScheduleDelayedMoves();
+    }
+}
+
+bool Launcher::ScheduleDelayedMoves() {
+    while (!pending_.empty()) {
+        const std::string& source = pending_.front();
+        if (!MoveFileExA(source.c_str(), TargetOf(*this, source).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
+            return false;
+        pending_.pop_front();
+    }
+    return true;
+}
+
+bool Launcher::WriteRenameSection() {
+    std::vector<std::string> lines;
+    for (const std::string& source : pending_) lines.push_back(TargetOf(*this, source) + "=" + source);
+
+    LumoBase::AFileSpec file(WindowsFilePath("WININIT.INI").c_str());
+    const bool existed = file.Exists();
+    std::FILE* stream = file.Open(existed ? "r+" : "w");
+    if (!stream) return false;
+    bool written = existed ? MergeRenameLines(stream, lines) : WriteNewRenameSection(stream, lines);
+    // A failed close may lose what was written: the restart would then find nothing.
+    if (std::fclose(stream) != 0) written = false;
+    if (written) pending_.clear();
+    return written;
+}
+
+}  // namespace Tarnbolt

@@ -1,0 +1,127 @@
+#include "run_launcher.h"
+
+#include "system/startup_entry.h"
+
+#include <objbase.h>
+
+#include <string>
+
+namespace Tarnbolt {
+
+// Process-wide: the launcher object and the settings values, empty until start-up
+// reads them.
+Launcher g_launcher;
+static std::string g_adminMessage;
+static std::string g_adminMessageTitle;
+static std::string g_run;
+static std::string g_message;
+static std::string g_caption;
+
+namespace {
+
+const DWORD kSettingSize = 512;
+
+std::string ReadSetting(const char* section, const char* key, const std::string& file,
+                        char (&buffer)[kSettingSize]) {
+    GetPrivateProfileStringA(section, key, "", buffer, kSettingSize, file.c_str());
+    return buffer;
+}
+
+bool FindOnSearchPath(const char* name) {
+    char found[260];
+    char* filePart = nullptr;
+    DWORD length = SearchPathA(nullptr, name, nullptr, sizeof found, found, &filePart);
+    return length != 0;
+}
+
+void EnsureCommonControls(HINSTANCE instance) {
+    if (FindOnSearchPath("comctl32.dll")) return;
+    std::string extracted;
+    if (!g_launcher.ExtractResource(instance, kPayloadComctl32, "comctl32.dll", extracted)) return;
+    char system[260];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) return;
+    const std::string target = std::string(system, length) + "\\comctl32.dll";
+    CopyFileA(extracted.c_str(), target.c_str(), TRUE);
+}
+
+}  // namespace
+
+bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferredLow) {
+    const struct {
+        int id;
+        const char* name;
+    } libraries[] = {{kPayloadMsvcrt, "msvcrt.dll"},
+                     {kPayloadMsvcp60, "msvcp60.dll"},
+                     {kPayloadMsvcirt, "msvcirt.dll"}};
+    std::string extracted[3];
+    for (int i = 0; i < 3; ++i)
+        if (!g_launcher.ExtractResource(instance, libraries[i].id, libraries[i].name, extracted[i]))
+            return false;
+
+    // A payload runtime that does not meet the preferred version would be installed,
+    // restarted for and found too old again on every run.
+    uint32_t high = 0, low = 0;
+    if (!g_launcher.ReadFileVersion(extracted[0], high, low) ||
+        !Launcher::IsVersionAtLeast(preferredHigh, preferredLow, high, low))
+        return false;
+
+    g_launcher.ClearPending();
+    for (int i = 0; i < 3; ++i) {
+        // Never replace a shared library with an older one.
+        uint32_t installedHigh = 0, installedLow = 0, payloadHigh = 0, payloadLow = 0;
+        if (g_launcher.ReadFileVersion(extracted[i], payloadHigh, payloadLow) &&
+            g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
+                                       installedHigh, installedLow) &&
+            !Launcher::IsVersionAtLeast(installedHigh, installedLow, payloadHigh, payloadLow))
+            continue;
+        g_launcher.AddPending(extracted[i]);
+    }
+
+    bool restartNeeded = false;
+    if (!g_launcher.CommitPending(restartNeeded)) return false;
+    if (restartNeeded) {
+        MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
+        LumoBase::AddStartupEntry(nullptr);
+        LumoBase::RestartSystem();
+    } else {
+        g_launcher.RunProgram(g_run);
+    }
+    return true;
+}
+
+int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
+    CoInitialize(nullptr);  // the startup entry's shell link needs COM; never uninitialised
+    const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
+    LumoBase::RemoveStartupEntry(nullptr);
+
+    char buffer[kSettingSize];
+    g_adminMessage = ReadSetting("Administrator", "AdminMessage", settings, buffer);
+    g_adminMessageTitle = ReadSetting("Administrator", "AdminMessageTitle", settings, buffer);
+    g_run = g_launcher.ResolveRunCommand(instance, ReadSetting("General", "Run", settings, buffer));
+    g_message = ReadSetting("General", "Message", settings, buffer);
+    g_caption = ReadSetting("General", "Caption", settings, buffer);
+    uint32_t preferredHigh = 0, preferredLow = 0;
+    Launcher::ParseVersion(ReadSetting("General", "PreferredVersion", settings, buffer),
+                           preferredHigh, preferredLow);
+
+    if (!isAdministrator()) {
+        MessageBoxA(nullptr, g_adminMessage.c_str(), g_adminMessageTitle.c_str(),
+                    MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+
+    uint32_t installedHigh = 0, installedLow = 0;
+    if (!g_launcher.ReadFileVersion(g_launcher.SystemFilePath("msvcrt.dll"), installedHigh,
+                                    installedLow) ||
+        !Launcher::IsVersionAtLeast(preferredHigh, preferredLow, installedHigh, installedLow)) {
+        InstallRuntime(instance, preferredHigh, preferredLow);
+        return 0;
+    }
+
+    EnsureCommonControls(instance);
+    g_launcher.RunProgram(g_run);
+    return 0;
+}
+
+}  // namespace Tarnbolt

@@ -1,0 +1,104 @@
+#include "launcher.h"
+
+#include "strings/text_split.h"
+
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+using Tarnbolt::Launcher;
+
+namespace {
+
+struct Version {
+    uint32_t high, low;
+    bool operator==(const Version& o) const { return high == o.high && low == o.low; }
+};
+
+Version Parse(const std::string& text) {
+    Version v{0xDEADBEEF, 0xDEADBEEF};
+    Launcher::ParseVersion(text, v.high, v.low);
+    return v;
+}
+
+constexpr Version V(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return Version{(a << 16) | b, (c << 16) | d};
+}
+
+}  // namespace
+
+TEST_CASE("ParseVersion reads dotted numbers into the fixed-version halves") {
+    CHECK(Parse("6.1.8637.0") == V(6, 1, 8637, 0));
+    CHECK(Parse("6.1") == V(6, 1, 0, 0));
+    CHECK(Parse("6..8637") == V(6, 0, 8637, 0));
+    CHECK(Parse("6.1.") == V(6, 1, 0, 0));
+    CHECK(Parse("6.1.8637.0.9") == V(6, 1, 8637, 0));
+    CHECK(Parse(".") == V(0, 0, 0, 0));
+    CHECK(Parse(" \t6.\n1") == V(6, 1, 0, 0));     // leading white space skipped
+    CHECK(Parse("6x.1y") == V(6, 1, 0, 0));        // digits up to the first other character
+    CHECK(Parse("x6.1") == V(0, 1, 0, 0));         // no digits: 0
+    CHECK(Parse("6 .1") == V(6, 1, 0, 0));
+
+    SUBCASE("no dot parses as 0.0.0.0") {
+        CHECK(Parse("") == V(0, 0, 0, 0));
+        CHECK(Parse("6") == V(0, 0, 0, 0));
+        CHECK(Parse("6,1,8637,0") == V(0, 0, 0, 0));
+    }
+    SUBCASE("signs, wrap-around and unmasked halves") {
+        CHECK(Parse("+6.+1") == V(6, 1, 0, 0));
+        // -1 is 0xFFFFFFFF: it fills the high half shifted, and the whole of it unshifted.
+        CHECK(Parse("-1.+2. 3") == Version{0xFFFF0000u | 2u, 3u << 16});
+        CHECK(Parse("1.-1") == Version{0xFFFFFFFFu, 0});
+        CHECK(Parse("1.65536") == Version{(1u << 16) | 65536u, 0});  // spills into the major
+        CHECK(Parse("0.0.0.70000") == Version{0, 70000});
+        // 30 digits wrap in 32 bits without complaint.
+        uint32_t wrapped = 0;
+        for (char c : std::string(30, '9')) wrapped = wrapped * 10u + static_cast<uint32_t>(c - '0');
+        CHECK(Parse("0." + std::string(30, '9')) == Version{wrapped, 0});
+        CHECK(Parse("--6.1") == V(0, 1, 0, 0));  // one sign only
+    }
+}
+
+TEST_CASE("IsVersionAtLeast compares high then low, unsigned") {
+    const Version preferred = V(6, 1, 8637, 0);
+    CHECK(Launcher::IsVersionAtLeast(preferred.high, preferred.low, preferred.high, preferred.low));
+    CHECK(Launcher::IsVersionAtLeast(preferred.high, preferred.low, V(6, 2, 0, 0).high, 0));
+    CHECK_FALSE(Launcher::IsVersionAtLeast(preferred.high, preferred.low, V(6, 1, 8636, 9).high,
+                                           V(6, 1, 8636, 9).low));
+    CHECK_FALSE(Launcher::IsVersionAtLeast(V(6, 10, 8637, 0).high, 0, preferred.high, preferred.low));
+    CHECK(Launcher::IsVersionAtLeast(0, 0, 0, 0));
+    CHECK_FALSE(Launcher::IsVersionAtLeast(0, 1, 0, 0));
+    // Unsigned: a "negative" preferred value is huge, never met by a real version.
+    const Version negative = Parse("-1.0");
+    CHECK_FALSE(Launcher::IsVersionAtLeast(negative.high, negative.low, V(7, 0, 2600, 2180).high,
+                                           V(7, 0, 2600, 2180).low));
+}
+
+TEST_CASE("the settings path is the module name cut at the first dot of its last component") {
+    CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\setup.new.exe") == "C:\\App\\setup");
+    CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\my.dir\\app") == "C:\\my.dir\\app");
+    CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\my.dir\\app.exe") == "C:\\my.dir\\app");
+    CHECK(Tarnbolt::SettingsBaseFromModuleName("setup.exe") == "setup");
+    CHECK(Tarnbolt::SettingsBaseFromModuleName(".exe") == "");
+    CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\") == "C:\\App\\");
+}
+
+TEST_CASE("a quoted run command keeps the program whole and passes the arguments") {
+    CHECK(Tarnbolt::QuotedRunCommand("C:\\Program Files\\App\\app.exe", "app.exe") ==
+          "\"C:\\Program Files\\App\\app.exe\"");
+    CHECK(Tarnbolt::QuotedRunCommand("C:\\Program Files\\App\\bin\\app.exe", "bin/app.exe /q -x") ==
+          "\"C:\\Program Files\\App\\bin\\app.exe\" \\q -x");
+    CHECK(Tarnbolt::QuotedRunCommand("C:\\P Q\\app.exe", "app.exe ") == "\"C:\\P Q\\app.exe\" ");
+}
+
+TEST_CASE("SplitText keeps empty stretches") {
+    using V = std::vector<std::string>;
+    CHECK(LumoBase::SplitText("", ".").empty());
+    CHECK(LumoBase::SplitText("abc", "").empty());
+    CHECK(LumoBase::SplitText("abc", ".").empty());
+    CHECK(LumoBase::SplitText("6..8637", ".") == V{"6", "", "8637"});
+    CHECK(LumoBase::SplitText("6.1.", ".") == V{"6", "1", ""});
+    CHECK(LumoBase::SplitText(".", ".") == V{"", ""});
+    CHECK(LumoBase::SplitText("a;;b", ";;") == V{"a", "b"});
+}

@@ -1,0 +1,131 @@
+"""The Wine scenario bench: a fresh copy of the template prefix per scenario, the
+launcher and its helpers placed in it, runs with an X server for message boxes."""
+
+import os
+import re
+import shutil
+import subprocess
+import time
+
+
+class Failure(Exception):
+    pass
+
+
+class Sandbox:
+    def __init__(self, name, tools, template, work):
+        self.tools = tools          # folder with tarnbolt.exe, probe.exe, boxwatch.exe, ...
+        self.root = os.path.join(work, name)
+        shutil.rmtree(self.root, ignore_errors=True)
+        os.makedirs(self.root)
+        self.prefix = os.path.join(self.root, "prefix")
+        subprocess.run(["cp", "-a", template, self.prefix], check=True)
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32",
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        LC_ALL="C.UTF-8", LANG="C.UTF-8")
+        self.checks = 0
+
+    # --- paths -------------------------------------------------------------
+    def unix(self, windows_path):
+        """C:\\a\\b -> <prefix>/drive_c/a/b"""
+        m = re.match(r"^([A-Za-z]):\\?(.*)$", windows_path)
+        assert m and m.group(1).lower() == "c", windows_path
+        rest = m.group(2).replace("\\", "/")
+        return os.path.join(self.prefix, "drive_c", rest)
+
+    def system32(self, name=""):
+        return os.path.join(self.prefix, "drive_c", "windows", "system32", name)
+
+    def temp_dir(self):
+        with open(os.path.join(self.prefix, "user.reg"), encoding="latin-1") as f:
+            m = re.search(r'^"TEMP"="([^"]*)"', f.read(), re.MULTILINE)
+        return self.unix(m.group(1).replace("\\\\", "\\"))
+
+    # --- placing things ----------------------------------------------------
+    def place(self, tool, windows_path):
+        target = self.unix(windows_path)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copyfile(os.path.join(self.tools, tool), target)
+        return target
+
+    def write(self, windows_path, data):
+        target = self.unix(windows_path)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode("latin-1"))
+        return target
+
+    def settings(self, windows_path, sections):
+        """Writes a profile file from {section: {key: value}} with CR LF lines."""
+        lines = []
+        for section, values in sections.items():
+            lines.append("[%s]" % section)
+            lines += ["%s=%s" % kv for kv in values.items()]
+        self.write(windows_path, "\r\n".join(lines) + "\r\n")
+
+    def wine(self, *args, cwd=None, timeout=120):
+        # Output goes to a file, not a pipe: a wineserver started by this call keeps
+        # what it inherited open long after the program ended.
+        log = os.path.join(self.root, "wine.log")
+        with open(log, "ab") as out:
+            result = subprocess.run(["wine"] + list(args), env=self.env, cwd=cwd or self.prefix,
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=out,
+                                    timeout=timeout)
+        with open(log, "rb") as f:
+            result.stdout = f.read()
+        return result
+
+    def set_windows_version(self, exe_name, version):
+        r = self.wine("reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\" + exe_name,
+                      "/v", "Version", "/d", version, "/f")
+        if r.returncode != 0:
+            raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
+
+    # --- running -----------------------------------------------------------
+    def run(self, windows_exe, cwd="C:\\Work"):
+        """Runs the program with a box watcher beside it; answers (exit code, box, probes)."""
+        for stale in ("C:\\box.txt", "C:\\done.flag", "C:\\probe.txt"):
+            if os.path.exists(self.unix(stale)):
+                os.remove(self.unix(stale))
+        self.place("boxwatch.exe", "C:\\tools\\boxwatch.exe")
+        workdir = self.unix(cwd)
+        os.makedirs(workdir, exist_ok=True)
+        watcher = subprocess.Popen(["wine", "C:\\tools\\boxwatch.exe", "C:\\box.txt",
+                                    "C:\\done.flag"], env=self.env, cwd=self.prefix,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            launched = self.wine(windows_exe, cwd=workdir)
+        finally:
+            self.write("C:\\done.flag", "")
+            watcher.wait(timeout=150)
+        # The started application runs on its own: wait for every process of the prefix.
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+        with open(self.unix("C:\\box.txt"), encoding="latin-1") as f:
+            box_text = f.read()
+        box = None
+        if box_text.strip() != "none":
+            box = dict(line.split("=", 1) for line in box_text.splitlines() if "=" in line)
+        probes = []
+        if os.path.exists(self.unix("C:\\probe.txt")):
+            with open(self.unix("C:\\probe.txt"), encoding="latin-1") as f:
+                record = {}
+                for line in f.read().splitlines():
+                    key, _, value = line.partition("=")
+                    record[key] = value
+                    if key == "directory":
+                        probes.append(record)
+                        record = {}
+        return launched.returncode, box, probes
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
+    # --- assertions ----------------------------------------------------------
+    def check(self, condition, message):
+        self.checks += 1
+        if not condition:
+            raise Failure(message)
+
+    def equal(self, actual, expected, what):
+        self.check(actual == expected, "%s: expected %r, got %r" % (what, expected, actual))

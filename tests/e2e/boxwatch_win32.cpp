@@ -1,0 +1,71 @@
+// Watches for a message box, records its title, text and whether it shows an icon,
+// and presses OK. Usage: boxwatch <record file> <done flag>. It stops when it has
+// handled one box, or writes "none" once the done flag exists.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Box {
+    std::string text;
+    bool icon = false;
+};
+
+BOOL CALLBACK VisitChild(HWND child, LPARAM param) {
+    Box* box = reinterpret_cast<Box*>(param);
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0 || !IsWindowVisible(child)) return TRUE;
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+        if (SendMessageA(child, STM_GETICON, 0, 0) != 0) box->icon = true;
+    } else {
+        char text[2048] = "";
+        GetWindowTextA(child, text, sizeof text);
+        if (box->text.empty()) box->text = text;
+    }
+    return TRUE;
+}
+
+void Record(const char* file, const std::string& content) {
+    FILE* out = std::fopen(file, "wb");
+    if (!out) return;
+    std::fwrite(content.data(), 1, content.size(), out);
+    std::fclose(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    // Give up after two minutes in any case, so a broken run cannot hang the bench.
+    for (int waited = 0; waited < 120000; waited += 50) {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (box && IsWindowVisible(box)) {
+            char title[1024] = "";
+            GetWindowTextA(box, title, sizeof title);
+            Box found;
+            EnumChildWindows(box, VisitChild, reinterpret_cast<LPARAM>(&found));
+            HWND ok = GetDlgItem(box, IDOK);
+            int buttons = 0;
+            for (HWND b = FindWindowExA(box, nullptr, "Button", nullptr); b;
+                 b = FindWindowExA(box, b, "Button", nullptr))
+                if (IsWindowVisible(b)) ++buttons;
+            Record(argv[1], std::string("title=") + title + "\ntext=" + found.text +
+                                "\nicon=" + (found.icon ? "1" : "0") +
+                                "\nbuttons=" + std::to_string(buttons) + "\n");
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(ok));
+            return 0;
+        }
+        if (GetFileAttributesA(argv[2]) != INVALID_FILE_ATTRIBUTES) {
+            Record(argv[1], "none\n");
+            return 0;
+        }
+        Sleep(50);
+    }
+    Record(argv[1], "timeout\n");
+    return 1;
+}
