@@ -51,6 +51,9 @@ public:
     bool ScheduleDelayedMoves();
     const std::list<std::string>& Pending() const { return pending_; }
 
+    // The fixed version of an embedded library, read from the resource itself.
+    bool PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high, uint32_t& low) const;
+
     // The main application.
     std::string ResolveRunCommand(HINSTANCE instance, const std::string& value) const;
     bool RunProgram(const std::string& commandLine) const;

@@ -3,6 +3,7 @@
 #include "launcher.h"
 
 #include "files/file_spec.h"
+#include "image_version.h"
 
 #include <cstdio>
 #include <new>
@@ -20,6 +21,18 @@ bool ModuleFileName(HINSTANCE instance, std::string& name) {
     if (length == 0 || length >= kModuleNameSize) return false;
     name.assign(buffer, length);
     return true;
+}
+
+// The bytes of an embedded library in the loaded image; false when it is missing
+// or empty.
+bool FindPayload(HINSTANCE instance, int id, const void*& bytes, DWORD& size) {
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), "DLL");
+    if (!found) return false;
+    HGLOBAL loaded = LoadResource(instance, found);
+    size = SizeofResource(instance, found);
+    if (!loaded || size == 0) return false;
+    bytes = LockResource(loaded);
+    return bytes != nullptr;
 }
 
 }  // namespace
@@ -89,13 +102,9 @@ bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t
 
 bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& name,
                                std::string& path) const {
-    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), "DLL");
-    if (!found) return false;
-    HGLOBAL loaded = LoadResource(instance, found);
-    DWORD size = SizeofResource(instance, found);
-    if (!loaded || size == 0) return false;
-    const void* bytes = LockResource(loaded);
-    if (!bytes) return false;
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!FindPayload(instance, id, bytes, size)) return false;
 
     path = TempFilePath(name);
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -104,6 +113,14 @@ bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& na
     // A failed close can lose buffered bytes: that is a failed write too.
     bool closed = std::fclose(file) == 0;
     return written == size && closed;
+}
+
+bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
+                                   uint32_t& low) const {
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    return FindPayload(instance, id, bytes, size) &&
+           ReadImageFixedVersion(static_cast<const unsigned char*>(bytes), size, high, low);
 }
 
 std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {

@@ -60,9 +60,10 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
             return false;
 
     // A payload runtime that does not meet the preferred version would be installed,
-    // restarted for and found too old again on every run.
+    // restarted for and found too old again on every run. The version is read from
+    // the embedded library itself: the extracted copy bears a system library's name.
     uint32_t high = 0, low = 0;
-    if (!g_launcher.ReadFileVersion(extracted[0], high, low) ||
+    if (!g_launcher.PayloadFixedVersion(instance, kPayloadMsvcrt, high, low) ||
         !Launcher::IsVersionAtLeast(preferredHigh, preferredLow, high, low))
         return false;
 
@@ -70,7 +71,7 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
     for (int i = 0; i < 3; ++i) {
         // Never replace a shared library with an older one.
         uint32_t installedHigh = 0, installedLow = 0, payloadHigh = 0, payloadLow = 0;
-        if (g_launcher.ReadFileVersion(extracted[i], payloadHigh, payloadLow) &&
+        if (g_launcher.PayloadFixedVersion(instance, libraries[i].id, payloadHigh, payloadLow) &&
             g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
                                        installedHigh, installedLow) &&
             !Launcher::IsVersionAtLeast(installedHigh, installedLow, payloadHigh, payloadLow))

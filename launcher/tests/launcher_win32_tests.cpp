@@ -1,6 +1,7 @@
 // The launcher's platform operations under Wine. This test program carries the
 // same payload resources as the launcher.
 
+#include "image_version.h"
 #include "launcher.h"
 
 #include <doctest/doctest.h>
@@ -112,6 +113,29 @@ TEST_CASE("fixed file versions") {
     CHECK(high == 7);
     CHECK(low == 7);
     DeleteFileA(plain.c_str());
+}
+
+TEST_CASE("embedded libraries' versions come from the resource bytes") {
+    Launcher launcher;
+    uint32_t high = 0, low = 0;
+    REQUIRE(launcher.PayloadFixedVersion(Self(), 103, high, low));
+    CHECK(high == ((6u << 16) | 1u));
+    CHECK(low == (8637u << 16));
+    REQUIRE(launcher.PayloadFixedVersion(Self(), 104, high, low));
+    CHECK(high == ((6u << 16) | 0u));
+    CHECK(low == (8168u << 16));
+    CHECK_FALSE(launcher.PayloadFixedVersion(Self(), 106, high, low));
+
+    // The same reader agrees with the platform on a real library.
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string bytes = ReadAll(std::string(system) + "\\kernel32.dll");
+    uint32_t platformHigh = 0, platformLow = 0;
+    REQUIRE(launcher.ReadFileVersion(std::string(system) + "\\kernel32.dll", platformHigh, platformLow));
+    REQUIRE(Tarnbolt::ReadImageFixedVersion(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                            bytes.size(), high, low));
+    CHECK(high == platformHigh);
+    CHECK(low == platformLow);
 }
 
 TEST_CASE("resource extraction") {

@@ -13,7 +13,7 @@ class Failure(Exception):
 
 
 class Sandbox:
-    def __init__(self, name, tools, template, work):
+    def __init__(self, name, tools, template, work, native_runtime=None):
         self.tools = tools          # folder with tarnbolt.exe, probe.exe, boxwatch.exe, ...
         self.root = os.path.join(work, name)
         shutil.rmtree(self.root, ignore_errors=True)
@@ -24,6 +24,10 @@ class Sandbox:
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         LC_ALL="C.UTF-8", LANG="C.UTF-8")
         self.checks = 0
+        if native_runtime:
+            # A stand-in for an installed runtime; programs that load it natively
+            # (native_runtime_for) answer its own version to version queries.
+            shutil.copyfile(native_runtime, self.system32("msvcrt.dll"))
 
     # --- paths -------------------------------------------------------------
     def unix(self, windows_path):
@@ -116,6 +120,61 @@ class Sandbox:
                         probes.append(record)
                         record = {}
         return launched.returncode, box, probes
+
+    def native_runtime_for(self, exe_name):
+        """Only this program loads the system directory's msvcrt.dll: Wine's own
+        processes keep theirs, so nothing else holds the file when a restart
+        replaces it."""
+        r = self.wine("reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\%s\\DllOverrides" % exe_name,
+                      "/v", "msvcrt", "/d", "native", "/f")
+        if r.returncode != 0:
+            raise Failure("reg add failed")
+
+    def saved_registry_value(self, hive, key, name):
+        """A value as the stopped wineserver saved it (system.reg or user.reg),
+        without starting Wine: every start of a prefix is a boot that carries out
+        pending renames. Strings as text, multi-strings joined with '|'."""
+        path = os.path.join(self.prefix, hive)
+        with open(path, encoding="latin-1") as f:
+            lines = f.read().splitlines()
+        want = "[" + key.replace("\\", "\\\\").lower() + "]"
+        inside = False
+        i = 0
+        while i < len(lines):
+            line = lines[i]
+            if line.startswith("["):
+                inside = line.split("]")[0].lower() + "]" == want
+            elif inside and line.lower().startswith('"%s"=' % name.lower()):
+                data = line.split("=", 1)[1]
+                while data.endswith("\\") and i + 1 < len(lines):
+                    i += 1
+                    data = data[:-1] + lines[i].strip()
+                if data.startswith('"'):
+                    return data[1:-1].replace("\\\\", "\\")
+                if data.startswith("hex(7):") or data.startswith("hex(2):"):
+                    raw = bytes(int(h, 16) for h in data[7:].split(",") if h)
+                    return raw.decode("utf-16-le").rstrip("\0").replace("\0", "|")
+                if data.startswith("str(2):"):
+                    return data[8:-1].replace("\\\\", "\\")
+                return data
+            i += 1
+        return None
+
+    def reg_query(self, key, value):
+        """The data of a registry value as reg.exe prints it, or None."""
+        r = self.wine("reg", "query", key, "/v", value)
+        for line in r.stdout.decode("latin-1").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == value.lower() and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) > 2 else ""
+        return None
+
+    def read(self, windows_path):
+        path = self.unix(windows_path)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,

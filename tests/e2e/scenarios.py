@@ -5,6 +5,8 @@
 import argparse
 import filecmp
 import os
+import struct
+import subprocess
 import sys
 
 from bench import Failure, Sandbox
@@ -199,18 +201,180 @@ def administrator_box(s, a):
     s.equal((box["text"], box["title"]), ("x" * 511, "T" * 511), "values cut at 511 characters")
 
 
+SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
+SHELL_FOLDERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+NT4_STARTUP = "C:\\windows\\Profiles\\All Users\\Start Menu\\Programs\\Startup"
+NINE_X = ("win95", "win98", "winme")
+RUNTIME = ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll")
+
+
+def fixed_version(data):
+    """The fixed file version of a library's bytes, or None."""
+    if not data:
+        return None
+    key = data.find("VS_VERSION_INFO\0".encode("utf-16-le"))
+    if key < 6:
+        return None
+    fixed = (key + 32 + 3) & ~3
+    if data[fixed:fixed + 4] != struct.pack("<I", 0xFEEF04BD):
+        return None
+    high, low = struct.unpack_from("<II", data, fixed + 8)
+    return (high, low)
+
+
+def win_ini_run(s):
+    """The profile value Run of section windows; Wine keeps that section of WIN.INI
+    in the registry. Read from the saved registry, with Wine stopped."""
+    return s.saved_registry_value("user.reg", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
+                                  "Run") or ""
+
+
+def registration(s, version):
+    """Where the run-at-startup entry of C:\\App\\setup.exe is found, or None."""
+    if version in NINE_X:
+        return "win.ini" if "C:\\App\\setup.exe" in win_ini_run(s) else None
+    if s.read(NT4_STARTUP + "\\setup.lnk") is not None:
+        return "nt4 startup folder"
+    common = s.saved_registry_value("system.reg", SHELL_FOLDERS[5:], "Common Startup")
+    if common and s.read(common + "\\setup.lnk") is not None:
+        return "common startup folder"
+    return None
+
+
+def whole_road(s, a, version):
+    """An installed runtime older than PreferredVersion: deferred replacement, the
+    restart box, registration and restart; after the restart the launcher runs again,
+    takes its registration away and starts the main application."""
+    s.place("tarnbolt_native_payload.exe", "C:\\App\\setup.exe")
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", {"General": {
+        "Run": "app.exe", "Message": "Setup must restart Windows.", "Caption": "Restart",
+        "PreferredVersion": "6.1.8637.0"}})
+    if version == "nt40":
+        os.makedirs(s.unix(NT4_STARTUP), exist_ok=True)  # present on every NT 4 machine
+    s.set_windows_version("setup.exe", version)
+    s.native_runtime_for("setup.exe")
+    payload = open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb").read()
+    installed = {n: fixed_version(s.read("C:\\windows\\system32\\" + n)) for n in RUNTIME}
+    embedded = {"msvcrt.dll": fixed_version(payload),
+                "msvcp60.dll": fixed_version(open(os.path.join(a.payload, "msvcp60.dll"), "rb").read()),
+                "msvcirt.dll": fixed_version(open(os.path.join(a.payload, "msvcirt.dll"), "rb").read())}
+    # Never an older library over a newer one.
+    queued = [n for n in RUNTIME if not (installed[n] and embedded[n] < installed[n])]
+    s.check("msvcrt.dll" in queued, "the runtime is queued")
+
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal(code, 0, "exit code")
+    s.equal(box, {"title": "Restart", "text": "Setup must restart Windows.", "icon": "0",
+                  "buttons": "1"}, "restart box")
+    s.equal(probes, [], "main application not started before the restart")
+
+    temp = s.temp_dir()
+    if version in NINE_X:
+        # Wine's restart on this road already ran the renames and kept the file as .bak.
+        text = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
+        text = text.decode("latin-1").lower()
+        s.check("[rename]" in text, "WININIT.INI has a [rename] section")
+        lines = text.splitlines()
+        for n in queued:
+            s.check(any(l.startswith("c:\\windows\\system32\\%s=" % n) and l.endswith("\\" + n)
+                        for l in lines), n + " deferred through WININIT.INI")
+        raw = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
+        s.check(b"\r\n" in raw, "lines end in CR LF")
+    else:
+        pending = (s.saved_registry_value("system.reg", SESSION_MANAGER[5:],
+                                          "PendingFileRenameOperations") or "").lower()
+        for n in RUNTIME:
+            s.equal(("\\" + n) in pending, n in queued, n + " among the delayed moves")
+        s.check(os.path.exists(os.path.join(temp, "msvcrt.dll")), "source waits in the temp folder")
+
+    expected = {"win95": "win.ini", "win98": "win.ini", "winme": "win.ini",
+                "nt40": "nt4 startup folder", "win2k": "common startup folder"}.get(version)
+    s.equal(registration(s, version), expected, "run-at-startup registration")
+
+    # The restart: Wine performs the pending renames and WININIT.INI.
+    s.wine("wineboot", "-r")
+    subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
+    s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == payload,
+            "msvcrt.dll replaced by the payload after the restart")
+
+    # After the restart the registration starts the launcher (Wine itself starts only
+    # the per-user Startup folder, so the bench does); without one the user does.
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box), (0, None), "second run: exit code and box")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "second run starts the application")
+    s.equal(registration(s, version), None, "registration removed")
+
+
+for _version in ("win95", "win98", "winme", "nt40", "win2k", "winxp", "win7"):
+    SCENARIOS["whole_road_" + _version] = (lambda v: lambda s, a: whole_road(s, a, v))(_version)
+    SCENARIOS["whole_road_" + _version].native = True
+
+
+@scenario
+def reboot_loop_guard(s, a):
+    # The payload runtime (6.1.8637.0) can never meet 7.0.2600.2181: nothing is queued,
+    # nothing is shown, nothing is registered, no restart.
+    s.place("tarnbolt.exe", "C:\\App\\setup.exe")
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", {"General": {
+        "Run": "app.exe", "Message": "restart", "Caption": "Restart",
+        "PreferredVersion": "7.0.2600.2181"}})
+    s.set_windows_version("setup.exe", "win98")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box, probes), (0, None, []), "exit code, box, started programs")
+    s.equal(win_ini_run(s), "", "no registration")
+    s.check(s.read("C:\\windows\\wininit.ini") is None and s.read("C:\\windows\\wininit.bak") is None,
+            "no WININIT.INI")
+    s.check(os.path.exists(os.path.join(s.temp_dir(), "msvcrt.dll")), "the extracted copy stays")
+
+
+@scenario
+def no_downgrade(s, a):
+    # A newer msvcp60.dll in the system directory is not replaced by the payload's.
+    newer = os.path.join(s.root, "msvcp60-newer.dll")
+    subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "native_runtime.py"),
+                    os.path.join(a.payload, "msvcp60.dll"), newer, "9.0.0.0"], check=True)
+    with open(newer, "rb") as f:
+        newer_bytes = f.read()
+    with open(s.system32("msvcp60.dll"), "wb") as f:
+        f.write(newer_bytes)
+    s.place("tarnbolt_native_payload.exe", "C:\\App\\setup.exe")
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", {"General": {
+        "Run": "app.exe", "Message": "m", "Caption": "c", "PreferredVersion": "6.1.8637.0"}})
+    s.native_runtime_for("setup.exe")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box is not None, probes), (0, True, []), "restart road taken")
+    pending = (s.saved_registry_value("system.reg", SESSION_MANAGER[5:],
+                                      "PendingFileRenameOperations") or "").lower()
+    s.check("\\msvcrt.dll" in pending, "msvcrt.dll deferred")
+    s.check("\\msvcp60.dll" not in pending, "the newer msvcp60.dll is not replaced")
+    s.check(os.path.exists(os.path.join(s.temp_dir(), "msvcp60.dll")), "its extracted copy stays")
+    s.wine("wineboot", "-r")
+    subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
+    s.check(s.read("C:\\windows\\system32\\msvcp60.dll") == newer_bytes, "newer library kept")
+
+
+no_downgrade.native = True
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tools", required=True)
     parser.add_argument("--template", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--payload", required=True)
+    parser.add_argument("--native", required=True, help="folder of the native runtime copies")
     parser.add_argument("name")
     args = parser.parse_args()
     if args.name == "list":
         print(";".join(SCENARIOS))
         return 0
-    sandbox = Sandbox(args.name, args.tools, args.template, args.work)
+    native = None
+    if getattr(SCENARIOS[args.name], "native", False):
+        native = os.path.join(args.native, "old", "msvcrt.dll")
+    sandbox = Sandbox(args.name, args.tools, args.template, args.work, native)
     try:
         SCENARIOS[args.name](sandbox, args)
     except Failure as e:

@@ -1,0 +1,14 @@
+#pragma once
+// The fixed file version of a library image held in memory (an embedded payload),
+// read from its version resource without the platform's help.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Tarnbolt {
+
+// True when `image` is a PE image with a version resource; high and low are then
+// its fixed file version, laid out as the platform's fixed file information has it.
+bool ReadImageFixedVersion(const unsigned char* image, size_t size, uint32_t& high, uint32_t& low);
+
+}  // namespace Tarnbolt
