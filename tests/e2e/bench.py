@@ -12,6 +12,22 @@ class Failure(Exception):
     pass
 
 
+def unescape_registry_text(text):
+    """A quoted text of Wine's registry files: backslash escapes, and "\\0" between
+    the strings of a multi-string (answered as "|")."""
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            out.append({"0": "|", "n": "\n", "r": "\r", "t": "\t"}.get(nxt, nxt))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out).rstrip("|")
+
+
 class Sandbox:
     def __init__(self, name, tools, template, work, native_runtime=None):
         self.tools = tools          # folder with tarnbolt.exe, probe.exe, boxwatch.exe, ...
@@ -86,16 +102,19 @@ class Sandbox:
             raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
 
     # --- running -----------------------------------------------------------
-    def run(self, windows_exe, cwd="C:\\Work"):
-        """Runs the program with a box watcher beside it; answers (exit code, box, probes)."""
+    def run(self, windows_exe, cwd="C:\\Work", picture=None):
+        """Runs the program with a box watcher beside it; answers (exit code, box, probes).
+        With `picture` (a Windows path) the watcher saves the box as a BMP there."""
         for stale in ("C:\\box.txt", "C:\\done.flag", "C:\\probe.txt"):
             if os.path.exists(self.unix(stale)):
                 os.remove(self.unix(stale))
         self.place("boxwatch.exe", "C:\\tools\\boxwatch.exe")
         workdir = self.unix(cwd)
         os.makedirs(workdir, exist_ok=True)
-        watcher = subprocess.Popen(["wine", "C:\\tools\\boxwatch.exe", "C:\\box.txt",
-                                    "C:\\done.flag"], env=self.env, cwd=self.prefix,
+        watch = ["wine", "C:\\tools\\boxwatch.exe", "C:\\box.txt", "C:\\done.flag"]
+        if picture:
+            watch.append(picture)
+        watcher = subprocess.Popen(watch, env=self.env, cwd=self.prefix,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             launched = self.wine(windows_exe, cwd=workdir)
@@ -149,13 +168,12 @@ class Sandbox:
                 while data.endswith("\\") and i + 1 < len(lines):
                     i += 1
                     data = data[:-1] + lines[i].strip()
-                if data.startswith('"'):
-                    return data[1:-1].replace("\\\\", "\\")
                 if data.startswith("hex(7):") or data.startswith("hex(2):"):
                     raw = bytes(int(h, 16) for h in data[7:].split(",") if h)
                     return raw.decode("utf-16-le").rstrip("\0").replace("\0", "|")
-                if data.startswith("str(2):"):
-                    return data[8:-1].replace("\\\\", "\\")
+                for prefix in ('"', 'str(2):"', 'str(7):"'):
+                    if data.startswith(prefix):
+                        return unescape_registry_text(data[len(prefix):-1])
                 return data
             i += 1
         return None

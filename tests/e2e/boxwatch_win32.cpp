@@ -1,6 +1,7 @@
 // Watches for a message box, records its title, text and whether it shows an icon,
-// and presses OK. Usage: boxwatch <record file> <done flag>. It stops when it has
-// handled one box, or writes "none" once the done flag exists.
+// and presses OK. Usage: boxwatch <record file> <done flag> [picture.bmp]. It stops
+// when it has handled one box, or writes "none" once the done flag exists. With a
+// picture path it also saves what the box looks like on the screen.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,6 +28,45 @@ BOOL CALLBACK VisitChild(HWND child, LPARAM param) {
         if (box->text.empty()) box->text = text;
     }
     return TRUE;
+}
+
+// The window as it stands on the screen, as a 24-bit bottom-up BMP file.
+void SavePicture(HWND window, const char* path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+        const DWORD size = stride * static_cast<DWORD>(h);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + size;
+        if (FILE* out = std::fopen(path, "wb")) {
+            std::fwrite(&file, sizeof file, 1, out);
+            std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+            std::fwrite(bits, 1, size, out);
+            std::fclose(out);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 void Record(const char* file, const std::string& content) {
@@ -56,6 +96,10 @@ int main(int argc, char** argv) {
             Record(argv[1], std::string("title=") + title + "\ntext=" + found.text +
                                 "\nicon=" + (found.icon ? "1" : "0") +
                                 "\nbuttons=" + std::to_string(buttons) + "\n");
+            if (argc > 3) {
+                Sleep(300);  // let the box finish painting
+                SavePicture(box, argv[3]);
+            }
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(ok));
             return 0;
