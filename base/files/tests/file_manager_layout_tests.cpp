@@ -1,0 +1,58 @@
+// The order of the file manager's virtual operations is part of its interface.
+// Under the Itanium C++ ABI that g++ follows, a pointer to a virtual member
+// function holds 1 + its byte offset in the virtual table, and the destructor
+// takes the first two entries.
+
+#include "files/file_manager.h"
+#include "files/win32_file_manager.h"
+
+#include <doctest/doctest.h>
+
+#include <cstdint>
+#include <cstring>
+
+using namespace LumoBase;
+
+namespace {
+
+template <class Pmf>
+long Slot(Pmf pmf) {
+    static_assert(sizeof(Pmf) == 2 * sizeof(uintptr_t), "Itanium member pointer");
+    uintptr_t words[2];
+    std::memcpy(words, &pmf, sizeof words);
+    if ((words[0] & 1) == 0) return -1;  // not virtual
+    return static_cast<long>((words[0] - 1) / sizeof(void*)) - 1;
+}
+
+using M = FileManager;
+using W = WIN32_FileManager;
+
+}  // namespace
+
+TEST_CASE("the file manager keeps its slot order") {
+    CHECK(Slot(&M::DirectoryExists) == 1);
+    CHECK(Slot(&M::MakeDirectory) == 2);
+    CHECK(Slot(&M::DeleteDirectory) == 3);
+    CHECK(Slot(&M::CopyDirectory) == 4);
+    CHECK(Slot(&M::MoveDirectory) == 5);
+    CHECK(Slot(&M::RelocateDirectory) == 6);
+    CHECK(Slot(&M::ListDirectories) == 7);
+    CHECK(Slot(&M::FileExists) == 8);
+    CHECK(Slot(&M::CreateEmptyFile) == 9);
+    CHECK(Slot(&M::CopySingleFile) == 10);
+    CHECK(Slot(&M::DeleteSingleFile) == 11);
+    CHECK(Slot(&M::MoveSingleFile) == 12);
+    CHECK(Slot(&M::RelocateSingleFile) == 13);
+    CHECK(Slot(&M::ListEntries) == 14);
+    CHECK(Slot(&M::DeleteMatching) == 15);
+    CHECK(Slot(&M::DeleteFilesIn) == 16);
+    CHECK(Slot(&M::CopyMatching) == 17);
+    CHECK(Slot(&M::CopyFilesIn) == 18);
+    CHECK(Slot(&M::AnyMatches) == 19);
+    CHECK(Slot(&M::GetWildcard) == 20);
+    CHECK(Slot(&M::GetWildcardWide) == 21);
+
+    CHECK(Slot(&W::ListSubdirectories) == 22);
+    CHECK(Slot(&W::Enumerate) == 23);
+    CHECK(Slot(&W::CreateParentDirectories) == 24);
+}
