@@ -17,9 +17,9 @@ bool ContainsNoCase(const std::string& text, const std::string& part) {
     return LowerAscii(text).find(LowerAscii(part)) != std::string::npos;
 }
 
-// A value that filled what the reader offered may have been cut: writing it back
+// A value as long as the reader can deliver may have been cut: writing it back
 // would lose the rest, so it is left alone.
-bool MayBeCut(const std::string& value) { return value.size() >= kProfileValueOffered; }
+bool MayBeCut(const std::string& value) { return value.size() >= kProfileValueLongest; }
 
 }  // namespace
 
@@ -36,8 +36,13 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
     write = false;
     // Adding compares exactly: a copy in another case gets a second, quoted item.
     if (!value.empty() && value.find(programPath) != std::string::npos) return true;
-    if (MayBeCut(value)) return false;
-    newValue = value.empty() ? "\"" + programPath + "\"" : value + ",\"" + programPath + "\"";
+    const std::string added =
+        value.empty() ? "\"" + programPath + "\"" : value + ",\"" + programPath + "\"";
+    // Writing a value that may have been cut would lose its rest; and an entry
+    // the reader could not take in whole again could never be removed, so the
+    // program would start at every start-up.
+    if (MayBeCut(added)) return false;
+    newValue = added;
     write = true;
     return true;
 }

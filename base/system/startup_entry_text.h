@@ -6,14 +6,19 @@
 
 namespace LumoBase {
 
-// Characters the profile reader is offered; a value that long may have been cut.
+// Characters the profile reader is offered. It keeps one of them for the
+// terminator, so a value cut to fit arrives one shorter: a value that long may
+// have been cut.
 constexpr size_t kProfileValueOffered = 2999;
+constexpr size_t kProfileValueLongest = kProfileValueOffered - 1;
 
 // The last path component without its extension; a leading dot is no extension.
 std::string StartupEntryName(const std::string& programPath);
 
 // Adding the quoted program to the value. Answers true when the registration is in
-// place afterwards; `write` tells whether `newValue` must be written.
+// place afterwards; `write` tells whether `newValue` must be written. A value that
+// may have been cut, or that would grow too long to be read back whole, is left
+// alone.
 bool AddToRunValue(const std::string& value, const std::string& programPath, bool& write,
                    std::string& newValue);
 

@@ -57,6 +57,22 @@ std::string CommonStartupLinkPath(const std::string& entryName) {
     return folder + "\\" + entryName + ".lnk";
 }
 
+// NT 4 and 2000 register a shortcut in the all-users Startup folder; later
+// versions and an unknown one have no registration road.
+bool HasStartupLink(int code) { return code == OsWindowsNT4 || code == OsWindows2000; }
+
+std::string StartupLinkPath(int code, const std::string& entryName) {
+    return code == OsWindowsNT4 ? Nt4LinkPath(entryName) : CommonStartupLinkPath(entryName);
+}
+
+// The program path and its entry name; false when the program file does not exist.
+bool ResolveProgram(const char* argument, std::string& path, std::string& name) {
+    path = ProgramPath(argument);
+    if (!ProgramExists(path)) return false;
+    name = StartupEntryName(path);
+    return true;
+}
+
 std::string ReadRunValue() {
     char buffer[kProfileValueOffered + 1];
     GetProfileStringA("windows", "Run", "", buffer, kProfileValueOffered);
@@ -83,53 +99,35 @@ bool RestartSystem() {
 }
 
 bool AddStartupEntry(const char* programPath) {
-    const std::string path = ProgramPath(programPath);
-    if (!ProgramExists(path)) return false;
-    const std::string name = StartupEntryName(path);
-    switch (GetOsVersionCode()) {
-        case OsWindows95:
-        case OsWindows98:
-        case OsWindowsMe: {
-            bool write = false;
-            std::string value;
-            bool placed = AddToRunValue(ReadRunValue(), path, write, value);
-            if (write) WriteProfileStringA("windows", "Run", value.c_str());
-            return placed;
-        }
-        case OsWindowsNT4:
-            CreateShortcut(path.c_str(), Nt4LinkPath(name).c_str(), name.c_str());
-            return true;
-        case OsWindows2000:
-            CreateShortcut(path.c_str(), CommonStartupLinkPath(name).c_str(), name.c_str());
-            return true;
-        default:
-            return false;
+    std::string path, name;
+    if (!ResolveProgram(programPath, path, name)) return false;
+    const int code = GetOsVersionCode();
+    if (IsWindows9xCode(code)) {
+        bool write = false;
+        std::string value;
+        bool placed = AddToRunValue(ReadRunValue(), path, write, value);
+        if (write) WriteProfileStringA("windows", "Run", value.c_str());
+        return placed;
     }
+    if (!HasStartupLink(code)) return false;
+    CreateShortcut(path.c_str(), StartupLinkPath(code, name).c_str(), name.c_str());
+    return true;
 }
 
 bool RemoveStartupEntry(const char* programPath) {
-    const std::string path = ProgramPath(programPath);
-    if (!ProgramExists(path)) return false;
-    const std::string name = StartupEntryName(path);
-    switch (GetOsVersionCode()) {
-        case OsWindows95:
-        case OsWindows98:
-        case OsWindowsMe: {
-            bool write = false;
-            std::string value;
-            RemoveFromRunValue(ReadRunValue(), path, write, value);
-            if (write) WriteProfileStringA("windows", "Run", value.c_str());
-            return true;
-        }
-        case OsWindowsNT4:
-            DeleteFileA(Nt4LinkPath(name).c_str());
-            return true;
-        case OsWindows2000:
-            DeleteFileA(CommonStartupLinkPath(name).c_str());
-            return true;
-        default:
-            return false;
+    std::string path, name;
+    if (!ResolveProgram(programPath, path, name)) return false;
+    const int code = GetOsVersionCode();
+    if (IsWindows9xCode(code)) {
+        bool write = false;
+        std::string value;
+        RemoveFromRunValue(ReadRunValue(), path, write, value);
+        if (write) WriteProfileStringA("windows", "Run", value.c_str());
+        return true;
     }
+    if (!HasStartupLink(code)) return false;
+    DeleteFileA(StartupLinkPath(code, name).c_str());
+    return true;
 }
 
 void CreateShortcut(const char* target, const char* linkPath, const char* description) {

@@ -1,4 +1,6 @@
 #include "system/system_info.h"
+#include "system/memory_drives.h"
+#include "system/processor.h"
 
 #include <new>
 
@@ -15,14 +17,24 @@ void WIN32_SystemInfo::GetOsVersion(int32_t* major, int32_t* minor, int32_t* ser
     *servicePack = pack == -1 ? 0 : pack;
 }
 
-// Memory, drives and processors rest on their own inventory functions, which are
-// not part of the base library yet: neutral answers until then.
-int32_t WIN32_SystemInfo::GetPhysicalMemoryMB() { return 0; }
-uint32_t WIN32_SystemInfo::GetLargestFreeDiskMB() { return 0; }
-int32_t WIN32_SystemInfo::GetProcessorCount() { return 0; }
-PString WIN32_SystemInfo::GetProcessorName(int32_t) { return PString(); }
-int32_t WIN32_SystemInfo::GetProcessorSpeedMHz(int32_t) { return 0; }
-int32_t WIN32_SystemInfo::HasCdRomDrive() { return 0; }
+int32_t WIN32_SystemInfo::GetPhysicalMemoryMB() { return LumoBase::GetPhysicalMemoryMB(); }
+
+uint32_t WIN32_SystemInfo::GetLargestFreeDiskMB() { return GetLargestFixedDriveFreeSpace(SizeMB); }
+
+int32_t WIN32_SystemInfo::GetProcessorCount() { return LumoBase::GetProcessorCount(); }
+
+PString WIN32_SystemInfo::GetProcessorName(int32_t processor) {
+    PString name;
+    // The identifier is the first processor's whatever the index.
+    if (ProcessorIndexInRange(processor, GetProcessorCount())) GetProcessorIdentifier(name);
+    return name;
+}
+
+int32_t WIN32_SystemInfo::GetProcessorSpeedMHz(int32_t processor) {
+    return TimedProcessorSpeedMHz(processor, GetProcessorCount());
+}
+
+int32_t WIN32_SystemInfo::HasCdRomDrive() { return FindFirstCdRomDrive() != 0 ? 1 : 0; }
 
 PString WIN32_SystemInfo::GetPlatformName() { return PString("win32x86"); }
 

@@ -78,14 +78,23 @@ TEST_CASE("removing the program from the Run value") {
 }
 
 TEST_CASE("a value that filled the reader's buffer is left alone") {
-    const std::string full(kProfileValueOffered, 'a');
+    // The reader delivers at most one character fewer than it is offered.
+    const std::string full(kProfileValueLongest, 'a');
     Edit e = Add(full);
     CHECK_FALSE(e.write);
     CHECK_FALSE(e.result);
     e = Add(full.substr(0, 10) + Q + full.substr(10 + Q.size()));
     CHECK((e.result && !e.write));  // found in what was read
-    e = Remove(Q + "," + std::string(kProfileValueOffered, 'b'));
+    e = Remove(Q + "," + std::string(kProfileValueLongest - Q.size() - 1, 'b'));
     CHECK_FALSE(e.write);
-    e = Add(std::string(kProfileValueOffered - 1, 'a'));
-    CHECK((e.result && e.write));
+    // The entry is not made when the value would grow too long to be read back
+    // whole, for then it could never be removed.
+    e = Add(std::string(kProfileValueLongest - Q.size() - 1, 'a'));
+    CHECK((!e.result && !e.write));
+    e = Add(std::string(kProfileValueLongest - Q.size() - 2, 'a'));
+    CHECK((e.result && e.write && e.value.size() == kProfileValueLongest - 1));
+    e = Add(std::string());  // an empty value takes any path that fits
+    CHECK((e.result && e.write && e.value == Q));
+    e = Remove(Q + "," + std::string(kProfileValueLongest - Q.size() - 2, 'b'));
+    CHECK((e.write && e.value == std::string(kProfileValueLongest - Q.size() - 2, 'b')));
 }
