@@ -5,6 +5,7 @@
 import argparse
 import filecmp
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -378,11 +379,13 @@ def main():
     try:
         SCENARIOS[args.name](sandbox, args)
     except Failure as e:
-        print("FAILED %s: %s" % (args.name, e))
+        print("FAILED %s: %s (sandbox kept in %s)" % (args.name, e, sandbox.root))
         return 1
     finally:
         sandbox.close()
     print("%s: %d checks passed" % (args.name, sandbox.checks))
+    # A prefix copy is 600 MB: only a failed scenario's is kept for a look.
+    shutil.rmtree(sandbox.root, ignore_errors=True)
     return 0
 
 
