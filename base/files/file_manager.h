@@ -1,5 +1,5 @@
 #pragma once
-// Operations on the file system named by file specifications: single files,
+// Operations on the file system named by FileSpec paths: single files,
 // directories with or without their trees, and listings of wildcard patterns.
 // FileManager is the interface, whose virtual operations keep the numbered order
 // below. It holds no state; every failure is a false answer.

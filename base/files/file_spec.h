@@ -16,7 +16,7 @@ public:
     virtual ~FileSpec();                                                  // 0
 
     virtual bool IsValid() const = 0;                                     // 1
-    // A new specification owned by the caller, or null.
+    // A new FileSpec owned by the caller, or null.
     virtual FileSpec* Clone() const = 0;                                  // 2
     // Byte-for-byte equality of the paths (case-sensitive).
     virtual bool Equals(const FileSpec& other) const = 0;                 // 3

@@ -1,5 +1,5 @@
 #pragma once
-// The lists that the file manager fills: file specifications in the order they
+// The lists that the file manager fills: FileSpec handles in the order they
 // were found, each element owning its own copy.
 
 #include "files/file_spec.h"

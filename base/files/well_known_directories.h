@@ -1,5 +1,5 @@
 #pragma once
-// The common steps of setting a specification to a directory that the platform
+// The common steps of setting a FileSpec to a directory that the platform
 // names (system, temporary files, current).
 
 #include "strings/pstring.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The Win32 file specification: one narrow path, normalised when it is set, with
+// The Win32 FileSpec: one narrow path, normalised when it is set, with
 // every part computed from the text when asked for.
 
 #include "files/file_spec.h"

@@ -1,5 +1,5 @@
 // The file manager when memory runs out. This program replaces the non-throwing
-// allocation function, which lists, search records and file specifications are
+// allocation function, which lists, search records and FileSpec objects are
 // allocated with, so that real allocation failures can be made on demand.
 
 #include "files/win32_file_manager.h"

@@ -1,4 +1,4 @@
-// File specifications on a real Win32 file system (Wine's), with real files in a
+// FileSpec on a real Win32 file system (Wine's), with real files in a
 // temporary folder.
 
 #include "files/file_spec.h"
@@ -62,14 +62,14 @@ TEST_CASE("setting the path turns slashes after the first character into backsla
     spec.SetFullPath(static_cast<const FileSpec*>(nullptr));
     CHECK(PathOf(spec) == "C:\\a");
 
-    // From another specification: exactly, without normalisation.
+    // From another FileSpec: exactly, without normalisation.
     WIN32AU_FileSpec raw;
     REQUIRE(raw.AssignPath("x/y", 3));
     spec.SetFullPath(&raw);
     CHECK(PathOf(spec) == "x/y");
 }
 
-TEST_CASE("appending components through the specification and the handle") {
+TEST_CASE("appending components through the implementation and the handle") {
     auto spec = Spec("C:\\dir");
     spec->AppendComponent("/sub/name");
     spec->AppendComponent(PString("..\\x"));
@@ -160,7 +160,7 @@ TEST_CASE("inserting a directory level in front of the file name") {
     spec->InsertDirectory("b\\");
     CHECK(PathOf(*spec) == "C:\\a\\b\\\\f.txt");
 
-    // From another specification: its directory part.
+    // From another FileSpec: its directory part.
     spec = Spec("C:\\a\\f.txt");
     spec->InsertDirectory(*Spec("X:\\y\\z.txt"));
     CHECK(PathOf(*spec) == "C:\\a\\X:\\y\\f.txt");
