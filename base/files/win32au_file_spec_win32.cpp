@@ -165,12 +165,6 @@ FILE* WIN32AU_FileSpec::Open(const char* mode) const {
     return std::fopen(path_.c_str(), mode);
 }
 
-// The program directory and the writable temporary directory need module
-// information and the file manager; until they are built both answer false.
-bool WIN32AU_FileSpec::SetToProgramDirectory() { return false; }
-
-bool WIN32AU_FileSpec::SetToWritableTempDirectory() { return false; }
-
 bool WIN32AU_FileSpec::QueryLength(unsigned& length) const {
     length = static_cast<unsigned>(path_.size());
     return true;
