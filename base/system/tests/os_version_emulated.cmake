@@ -14,13 +14,8 @@ foreach(var PROBE RUNNER TEMPLATE PREFIX WORK)
   endif()
 endforeach()
 
-if(NOT EXISTS ${PREFIX}/system.reg)
-  # Copied under another name first so that an interrupted copy is never taken
-  # for a finished one.
-  file(REMOVE_RECURSE ${PREFIX}.partial)
-  execute_process(COMMAND cp -a ${TEMPLATE} ${PREFIX}.partial COMMAND_ERROR_IS_FATAL ANY)
-  file(RENAME ${PREFIX}.partial ${PREFIX})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/../../../tests/wine/prefix.cmake)
+tarnbolt_copy_prefix(${TEMPLATE} ${PREFIX})
 file(MAKE_DIRECTORY ${WORK})
 
 # version, then the expected code, major, minor, service pack, 9x, NT,
@@ -40,21 +35,13 @@ set(cases
 set(traced_versions win95 win98 winme nt40)
 set(fields code major minor servicepack family9x familynt admin builtin_users builtin_nosuch)
 
-set(reg "REGEDIT4\n\n")
+set(versions)
 foreach(row IN LISTS cases)
   string(REPLACE "|" ";" case "${row}")
   list(GET case 0 version)
-  file(COPY_FILE ${PROBE} ${WORK}/os_probe_${version}.exe ONLY_IF_DIFFERENT)
-  string(APPEND reg "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\os_probe_${version}.exe]\n"
-                    "\"Version\"=\"${version}\"\n\n")
+  list(APPEND versions ${version})
 endforeach()
-file(WRITE ${WORK}/versions.reg "${reg}")
-execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PREFIX}
-                        ${RUNNER} regedit /S ${WORK}/versions.reg
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "could not set the versions in ${PREFIX}: ${rc}")
-endif()
+tarnbolt_program_per_version(${PROBE} os_probe ${WORK} ${RUNNER} ${PREFIX} ${versions})
 
 set(failures 0)
 foreach(row IN LISTS cases)

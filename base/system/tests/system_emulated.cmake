@@ -15,33 +15,13 @@ foreach(var PROGRAM RUNNER TEMPLATE PREFIX WORK)
   endif()
 endforeach()
 
-if(NOT EXISTS ${PREFIX}/system.reg)
-  # Copied under another name first so that an interrupted copy is never taken
-  # for a finished one.
-  file(REMOVE_RECURSE ${PREFIX}.partial)
-  execute_process(COMMAND cp -a ${TEMPLATE} ${PREFIX}.partial COMMAND_ERROR_IS_FATAL ANY)
-  file(RENAME ${PREFIX}.partial ${PREFIX})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/../../../tests/wine/prefix.cmake)
+tarnbolt_copy_prefix(${TEMPLATE} ${PREFIX})
 file(MAKE_DIRECTORY ${WORK})
 
 set(versions win95 win98 winme nt40 win2k winxp win7)
 
-set(reg "REGEDIT4\n\n")
-foreach(version IN LISTS versions)
-  file(COPY_FILE ${PROGRAM} ${WORK}/system_emulated_${version}.exe ONLY_IF_DIFFERENT)
-  string(APPEND reg "[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\system_emulated_${version}.exe]\n"
-                    "\"Version\"=\"${version}\"\n\n")
-endforeach()
-file(WRITE ${WORK}/versions.reg "${reg}")
-# Output goes to files, not pipes: the prefix's server outlives each program for a
-# few seconds and would hold a pipe open that long, where it can serve the next.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PREFIX}
-                        ${RUNNER} regedit /S ${WORK}/versions.reg
-                OUTPUT_FILE ${WORK}/regedit.out ERROR_FILE ${WORK}/regedit.out
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "could not set the versions in ${PREFIX}: ${rc}")
-endif()
+tarnbolt_program_per_version(${PROGRAM} system_emulated ${WORK} ${RUNNER} ${PREFIX} ${versions})
 
 set(failures 0)
 foreach(version IN LISTS versions)
