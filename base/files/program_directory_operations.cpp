@@ -1,42 +1,15 @@
 #include "files/program_directory_operations.h"
 
 #include "files/file_spec.h"
-#include "files/pointer_probes.h"
 #include "files/program_directories.h"
 #include "files/win32_file_manager.h"
+#include "files/well_known_directories.h"
 #include "files/win32au_file_spec.h"
 #include "modules/module_info.h"
 
-#include <memory>
-#include <new>
 
 namespace LumoBase {
 namespace {
-
-// The text a directory query answers, taken as it stands (no check that it
-// names a directory). False on any failure of the query or the buffer.
-bool QueryDirectoryText(DirectoryQuery query, PString& text) {
-    const unsigned long needed = query(nullptr, 0);
-    if (needed == 0) return false;
-
-    // Zero-filled, so that the text is terminated whatever the second call writes.
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[needed]());
-    if (!buffer) return false;
-    if (IsBadCodePointer(buffer.get())) {
-        buffer.release();  // memory the probe rejects is not handed back
-        return false;
-    }
-    if (IsBadWritePointer(buffer.get(), needed)) return false;
-
-    const unsigned long written = query(buffer.get(), needed);
-    // An answer that does not fit means the directory changed between the two
-    // calls and the buffer holds no text of it.
-    if (written == 0 || written >= needed) return false;
-
-    PString result(buffer.get());
-    text.swap(result);
-    return true;
-}
 
 // The path becomes text byte for byte, without the slash rule of SetFullPath.
 void SetPathExactly(FileSpec& spec, const PString& text) {

@@ -8,27 +8,34 @@
 
 namespace LumoBase {
 
+bool QueryDirectoryText(DirectoryQuery query, PString& text) {
+    const unsigned long needed = query(nullptr, 0);
+    if (needed == 0) return false;
+
+    // Zero-filled, so that the text is terminated whatever the second call writes.
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[needed]());
+    if (!buffer) return false;
+    if (IsBadCodePointer(buffer.get())) {
+        buffer.release();  // memory the probe rejects is not handed back
+        return false;
+    }
+    if (IsBadWritePointer(buffer.get(), needed)) return false;
+
+    const unsigned long written = query(buffer.get(), needed);
+    // An answer that does not fit means the directory changed between the two
+    // calls and the buffer holds no text of it.
+    if (written == 0 || written >= needed) return false;
+
+    PString result(buffer.get());
+    text.swap(result);
+    return true;
+}
+
 bool QueryExistingDirectory(DirectoryQuery query, PString& directory) {
     try {
-        const unsigned long needed = query(nullptr, 0);
-        if (needed == 0) return false;
-
-        // Zero-filled, so that the text is terminated whatever the second call writes.
-        std::unique_ptr<char[]> buffer(new (std::nothrow) char[needed]());
-        if (!buffer) return false;
-        if (IsBadCodePointer(buffer.get())) {
-            buffer.release();  // memory the probe rejects is not handed back
-            return false;
-        }
-        if (IsBadWritePointer(buffer.get(), needed)) return false;
-
-        const unsigned long written = query(buffer.get(), needed);
-        // An answer that does not fit means the directory changed between the two
-        // calls and the buffer holds no text of it.
-        if (written == 0 || written >= needed) return false;
-
-        const AFileSpec found(buffer.get());
-        buffer.reset();
+        PString text;
+        if (!QueryDirectoryText(query, text)) return false;
+        const AFileSpec found(text);
         if (!found.IsValid() || !found.Exists() || !found.IsDirectory()) return false;
 
         PString result = found.GetDirectory();

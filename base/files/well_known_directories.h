@@ -12,6 +12,11 @@ namespace LumoBase {
 // failure.
 using DirectoryQuery = unsigned long (*)(char* buffer, unsigned long size);
 
+// The text a directory query answers, taken as it stands (no check that it names
+// a directory): size query, a heap buffer of exactly that size that passes the
+// pointer probes, the second call. False on any failure of the query or buffer.
+bool QueryDirectoryText(DirectoryQuery query, PString& text);
+
 // Asks query for its directory, which must exist and be a directory, and answers
 // it in `directory` without a trailing separator (a drive root C:\ becomes C:).
 // False, with `directory` untouched, on any failure, exceptions included.
