@@ -2,6 +2,8 @@
 # crosscompiling emulator.
 add_library(tarnbolt_doctest INTERFACE)
 target_include_directories(tarnbolt_doctest SYSTEM INTERFACE ${DOCTEST_INCLUDE_DIR})
+# Shared test helpers (tests/support).
+target_include_directories(tarnbolt_doctest INTERFACE ${CMAKE_CURRENT_LIST_DIR}/../tests/support)
 # doctest's threaded reporters need std::mutex, which the win32 thread model lacks.
 target_compile_definitions(tarnbolt_doctest INTERFACE DOCTEST_CONFIG_NO_MULTITHREADING)
 

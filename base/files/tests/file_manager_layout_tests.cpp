@@ -1,28 +1,14 @@
-// The order of the file manager's virtual operations is part of its interface.
-// Under the Itanium C++ ABI that g++ follows, a pointer to a virtual member
-// function holds 1 + its byte offset in the virtual table, and the destructor
-// takes the first two entries.
-
 #include "files/file_manager.h"
 #include "files/win32_file_manager.h"
 
+#include "vtable_slot.h"
+
 #include <doctest/doctest.h>
 
-#include <cstdint>
-#include <cstring>
-
 using namespace LumoBase;
+using TarnboltTest::Slot;
 
 namespace {
-
-template <class Pmf>
-long Slot(Pmf pmf) {
-    static_assert(sizeof(Pmf) == 2 * sizeof(uintptr_t), "Itanium member pointer");
-    uintptr_t words[2];
-    std::memcpy(words, &pmf, sizeof words);
-    if ((words[0] & 1) == 0) return -1;  // not virtual
-    return static_cast<long>((words[0] - 1) / sizeof(void*)) - 1;
-}
 
 using M = FileManager;
 using W = WIN32_FileManager;

@@ -1,29 +1,14 @@
-// The order of the virtual operations is part of the interface: implementations
-// and callers built separately must agree on it. Under the Itanium C++ ABI that
-// g++ follows, a pointer to a virtual member function holds 1 + its byte offset in
-// the virtual table, and the destructor takes the first two entries.
-
 #include "files/file_spec.h"
 #include "files/win32au_file_spec.h"
 
+#include "vtable_slot.h"
+
 #include <doctest/doctest.h>
 
-#include <cstdint>
-#include <cstring>
-
 using namespace LumoBase;
+using TarnboltTest::Slot;
 
 namespace {
-
-template <class Pmf>
-long Slot(Pmf pmf) {
-    static_assert(sizeof(Pmf) == 2 * sizeof(uintptr_t), "Itanium member pointer");
-    uintptr_t words[2];
-    std::memcpy(words, &pmf, sizeof words);
-    if ((words[0] & 1) == 0) return -1;  // not virtual
-    // Entry 0 and 1 hold the two destructors, which count as slot 0.
-    return static_cast<long>((words[0] - 1) / sizeof(void*)) - 1;
-}
 
 using F = FileSpec;
 using W = WIN32AU_FileSpec;

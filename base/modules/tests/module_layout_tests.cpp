@@ -1,32 +1,13 @@
-// The order of the virtual operations is part of the interface: implementations
-// and callers built separately must agree on it. Under the Itanium C++ ABI that
-// g++ follows, a pointer to a virtual member function holds 1 + its byte offset in
-// the virtual table, and the destructor takes the first two entries.
-
 #include "modules/module_handle.h"
 #include "modules/module_info.h"
 #include "modules/win32au_module_handle.h"
 
+#include "vtable_slot.h"
+
 #include <doctest/doctest.h>
 
-#include <cstdint>
-#include <cstring>
-
 using namespace LumoBase;
-
-namespace {
-
-template <class Pmf>
-long Slot(Pmf pmf) {
-    static_assert(sizeof(Pmf) == 2 * sizeof(uintptr_t), "Itanium member pointer");
-    uintptr_t words[2];
-    std::memcpy(words, &pmf, sizeof words);
-    if ((words[0] & 1) == 0) return -1;  // not virtual
-    // Entries 0 and 1 hold the two destructors, which count as slot 0.
-    return static_cast<long>((words[0] - 1) / sizeof(void*)) - 1;
-}
-
-}  // namespace
+using TarnboltTest::Slot;
 
 TEST_CASE("module handles keep their slot order") {
     using M = ModuleHandle;
