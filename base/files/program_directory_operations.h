@@ -1,6 +1,6 @@
 #pragma once
-// The program directory and the writable temporary directory of a file
-// specification, with the two steps of the writable-directory search. What the
+// Setting a FileSpec to the program directory or to a writable temporary
+// directory, with the two steps of the writable-directory search. What the
 // platform knows comes from a DirectorySources table: the shipped one asks the
 // platform, tests hand in their own to reach states the platform will not enter.
 
