@@ -9,6 +9,7 @@
 #include "files/program_directory_operations.h"
 #include "files/win32au_file_spec.h"
 
+#include "scoped_environment_win32.h"
 #include "temp_folder_win32.h"
 
 #include <doctest/doctest.h>
@@ -25,24 +26,6 @@ using namespace LumoBase;
 namespace {
 
 std::string Text(const PString& s) { return std::string(s); }
-
-// Sets an environment variable for the life of the object; restores the old value.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        char old[4096];
-        DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-        had_ = n > 0 && n < sizeof old;
-        if (had_) old_.assign(old, n);
-        SetEnvironmentVariableA(name, value);
-    }
-    ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 // TMP and TEMP both pointed at dir.
 struct ScopedTempDirectory {
