@@ -114,7 +114,7 @@ SpeedMeasurement RealTimeClockSpeed(uint64_t cycles, unsigned firstSeconds,
     return result;
 }
 
-int32_t CountProcessorsInMask(uint32_t mask) {
+int32_t CountProcessorsInMask(uint64_t mask) {
     int32_t count = 0;
     for (; mask; mask &= mask - 1) ++count;
     return count;

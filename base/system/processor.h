@@ -99,7 +99,7 @@ SpeedMeasurement RealTimeClockSpeed(uint64_t cycles, unsigned firstSeconds,
                                     unsigned secondSeconds, bool bcd);
 
 // Set bits of an affinity mask.
-int32_t CountProcessorsInMask(uint32_t mask);
+int32_t CountProcessorsInMask(uint64_t mask);
 // Whether a processor index is in range for the system information object: the
 // index and count - 1 compared unsigned, so a count of 0 lets every index pass.
 bool ProcessorIndexInRange(int32_t processor, int32_t count);

@@ -14,8 +14,6 @@ namespace {
 
 const char kProcessorKey[] = "Hardware\\Description\\System\\CentralProcessor\\0";
 const char kProcessorSpeedKey[] = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
-const uint32_t kAlignmentCheckFlag = 0x40000;
-const uint32_t kCpuidFlag = 0x200000;
 
 // Written by the speed worker, read by the caller once its wait has ended (or
 // overwritten by the caller on a time-out; a late worker may still store).
@@ -39,6 +37,10 @@ uint64_t ReadTimeStamp() {
     __asm__ volatile("rdtsc" : "=a"(low), "=d"(high));
     return (static_cast<uint64_t>(high) << 32) | low;
 }
+
+#if defined(__i386__)
+const uint32_t kAlignmentCheckFlag = 0x40000;
+const uint32_t kCpuidFlag = 0x200000;
 
 // Writes the flags with the bits of `toggle` inverted, reads them back and
 // restores the original flags; answers the bits that changed.
@@ -106,6 +108,8 @@ bool AlignmentCheckChangeable() {
         : "cc", "memory");
     return ((original ^ readBack) & kAlignmentCheckFlag) != 0;
 }
+
+#endif
 
 // 4000 iterations of a bit scan and a 16-bit decrement: the cycles one
 // iteration costs are known per family.
@@ -220,20 +224,31 @@ DWORD WINAPI VendorWorker(LPVOID) {
 }  // namespace
 
 uint16_t FamilyFromFlagTests() {
+#if defined(__x86_64__)
+    // Every x86-64 processor passes all three flag tests: a 486 or later.
+    return 4;
+#else
     if (NibbleAfterWriting(0xFFFF0FFFu, 0) == 0xF000) return 0;
     if (NibbleAfterWriting(0xFFFFFFFFu, 0xF000) == 0) return 2;
     if (!AlignmentCheckChangeable()) return 3;
     return 4;
+#endif
 }
 
 int32_t GetProcessorCount() {
     // Zero-filled, so a platform that does not answer gives no processors.
     DWORD_PTR processMask = 0, systemMask = 0;
     GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask);
-    return CountProcessorsInMask(static_cast<uint32_t>(systemMask));
+    return CountProcessorsInMask(systemMask);
 }
 
-bool HasCpuid() { return (ToggleFlags(kCpuidFlag) & kCpuidFlag) != 0; }
+bool HasCpuid() {
+#if defined(__x86_64__)
+    return true;  // part of the 64-bit architecture
+#else
+    return (ToggleFlags(kCpuidFlag) & kCpuidFlag) != 0;
+#endif
+}
 
 uint16_t GetProcessorFamily() {
     if (!HasCpuid()) return FamilyFromFlagTests();

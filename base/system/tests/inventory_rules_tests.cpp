@@ -189,6 +189,7 @@ TEST_CASE("processor count, index range, family and vendor") {
     CHECK(CountProcessorsInMask(0) == 0);
     CHECK(CountProcessorsInMask(0x8000000Fu) == 5);
     CHECK(CountProcessorsInMask(0xFFFFFFFFu) == 32);
+    CHECK(CountProcessorsInMask(~0ull) == 64);  // a 64-bit affinity mask
 
     CHECK(ProcessorIndexInRange(0, 1));
     CHECK_FALSE(ProcessorIndexInRange(1, 1));
