@@ -26,6 +26,7 @@ function(tarnbolt_add_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
   if(TARNBOLT_WINDOWS)
-    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "WINEPREFIX=${TARNBOLT_WINEPREFIX}")
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "WINEPREFIX=${TARNBOLT_WINEPREFIX}"
+                         FIXTURES_REQUIRED wineprefix)
   endif()
 endfunction()
