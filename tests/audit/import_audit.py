@@ -52,19 +52,25 @@ def read_imports(objdump, exe):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--objdump", required=True)
-    parser.add_argument("--allowlist", required=True)
+    parser.add_argument("--allowlist", required=True, action="append",
+                        help="a list of allowed imports; given twice, both count")
+    parser.add_argument("--format", default="pei-i386",
+                        help="objdump's name of the expected image format")
     parser.add_argument("--gui", action="append", default=[], help="a program of the GUI subsystem")
     parser.add_argument("programs", nargs="*")
     args = parser.parse_args()
 
-    allowed = read_allowlist(args.allowlist)
+    allowed = {}
+    for path in args.allowlist:
+        for dll, functions in read_allowlist(path).items():
+            allowed.setdefault(dll, set()).update(functions)
     problems = []
     checked = 0
     for exe in args.gui + args.programs:
         fmt, subsystem, imports = read_imports(args.objdump, exe)
         checked += 1
-        if fmt != "pei-i386":
-            problems.append(f"{exe}: not a PE32 image ({fmt})")
+        if fmt != args.format:
+            problems.append(f"{exe}: not a {args.format} image ({fmt})")
         if exe in args.gui and subsystem != "Windows GUI":
             problems.append(f"{exe}: subsystem is {subsystem}, not Windows GUI")
         if not imports:

@@ -36,7 +36,12 @@ class Sandbox:
         os.makedirs(self.root)
         self.prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32",
+        # A 64-bit template (the x86-64 vehicle) needs the 64-bit loader: the wine
+        # script picks the 32-bit one wherever it is installed.
+        with open(os.path.join(self.prefix, "system.reg"), encoding="latin-1") as f:
+            self.arch = "win64" if "\n#arch=win64" in f.read(4096) else "win32"
+        self.loader = "/usr/lib/wine/wine64" if self.arch == "win64" else "wine"
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=self.arch,
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         LC_ALL="C.UTF-8", LANG="C.UTF-8")
         self.checks = 0
@@ -88,7 +93,7 @@ class Sandbox:
         # what it inherited open long after the program ended.
         log = os.path.join(self.root, "wine.log")
         with open(log, "ab") as out:
-            result = subprocess.run(["wine"] + list(args), env=self.env, cwd=cwd or self.prefix,
+            result = subprocess.run([self.loader] + list(args), env=self.env, cwd=cwd or self.prefix,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=out,
                                     timeout=timeout)
         with open(log, "rb") as f:
@@ -111,7 +116,7 @@ class Sandbox:
         self.place("boxwatch.exe", "C:\\tools\\boxwatch.exe")
         workdir = self.unix(cwd)
         os.makedirs(workdir, exist_ok=True)
-        watch = ["wine", "C:\\tools\\boxwatch.exe", "C:\\box.txt", "C:\\done.flag"]
+        watch = [self.loader, "C:\\tools\\boxwatch.exe", "C:\\box.txt", "C:\\done.flag"]
         if picture:
             watch.append(picture)
         watcher = subprocess.Popen(watch, env=self.env, cwd=self.prefix,
