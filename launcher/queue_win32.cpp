@@ -3,10 +3,9 @@
 #include "launcher.h"
 
 #include "files/file_spec.h"
-#include "rename_section.h"
+#include "rename_file.h"
 #include "system/system_info.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace Tarnbolt {
@@ -60,13 +59,7 @@ bool Launcher::WriteRenameSection() {
     std::vector<std::string> lines;
     for (const std::string& source : pending_) lines.push_back(TargetOf(*this, source) + "=" + source);
 
-    LumoBase::AFileSpec file(WindowsFilePath("WININIT.INI").c_str());
-    const bool existed = file.Exists();
-    std::FILE* stream = file.Open(existed ? "r+" : "w");
-    if (!stream) return false;
-    bool written = existed ? MergeRenameLines(stream, lines) : WriteNewRenameSection(stream, lines);
-    // A failed close may lose what was written: the restart would then find nothing.
-    if (std::fclose(stream) != 0) written = false;
+    const bool written = MergeRenameFile(WindowsFilePath("WININIT.INI"), lines);
     if (written) pending_.clear();
     return written;
 }

@@ -1,85 +1,81 @@
 #include "rename_section.h"
 
-#include <cctype>
-#include <cstring>
-
 namespace Tarnbolt {
 namespace {
 
 const char kHeader[] = "[rename]";
 const size_t kHeaderLength = sizeof kHeader - 1;
-const int kLineBuffer = 1024;  // longer lines arrive in pieces, each taken as a line
+const char kLineEnd[] = "\r\n";
 
-bool IsHeader(const char* line) {
-    for (size_t i = 0; i < kHeaderLength; ++i) {
-        if (line[i] == '\0') return false;
-        if (std::tolower(static_cast<unsigned char>(line[i])) != kHeader[i]) return false;
-    }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The line [begin, end) of `text` starts with the header, in any letter case.
+bool IsHeader(const std::string& text, size_t begin, size_t end) {
+    if (end - begin < kHeaderLength) return false;
+    for (size_t i = 0; i < kHeaderLength; ++i)
+        if (Lower(text[begin + i]) != kHeader[i]) return false;
     return true;
 }
 
-bool WriteText(std::FILE* file, const std::string& text) {
-    return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
-}
-
-bool WriteLines(std::FILE* file, const std::vector<std::string>& lines) {
-    for (const std::string& line : lines)
-        if (!WriteText(file, line + "\n")) return false;
-    return true;
+// Nothing but its line ending.
+bool IsEmptyLine(const std::string& text, size_t begin, size_t end) {
+    return (end - begin == 1 && text[begin] == '\n') ||
+           (end - begin == 2 && text[begin] == '\r' && text[begin + 1] == '\n');
 }
 
 }  // namespace
 
-bool WriteNewRenameSection(std::FILE* file, const std::vector<std::string>& lines) {
-    return WriteText(file, std::string(kHeader) + "\n") && WriteLines(file, lines) &&
-           std::fflush(file) == 0 && !std::ferror(file);
-}
-
-bool MergeRenameLines(std::FILE* file, const std::vector<std::string>& lines) {
-    bool found = false, past = false;
-    long insertAt = 0;
-    // Whether the text in front of the insertion point ends a line; a last line
-    // without a line feed must not run into the new lines.
-    bool insertAfterLineEnd = true;
-    bool fileEndsLine = true;
-    std::string tail;
-
-    char line[kLineBuffer];
-    while (std::fgets(line, sizeof line, file)) {
-        const size_t length = std::strlen(line);
-        const bool endsLine = length > 0 && line[length - 1] == '\n';
-        fileEndsLine = endsLine;
-        if (past) {
-            tail.append(line, length);
-        } else if (IsHeader(line)) {
+std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines) {
+    bool found = false;
+    size_t insertAt = old.size();
+    std::string emptySinceEntry, emptyBeforeEntry;
+    // A line runs to its line feed or to the end of the text.
+    for (size_t begin = 0; begin < old.size();) {
+        const size_t feed = old.find('\n', begin);
+        const size_t end = feed == std::string::npos ? old.size() : feed + 1;
+        if (IsHeader(old, begin, end)) {
             found = true;
-            insertAt = std::ftell(file);
-            insertAfterLineEnd = endsLine;
-        } else if (found) {
-            if (line[0] == '[') {
-                past = true;
-                tail.append(line, length);
-            } else if (line[0] == '\n') {
-                tail.append(line, length);
-            } else {
-                insertAt = std::ftell(file);
-                insertAfterLineEnd = endsLine;
-            }
+        } else if (!found) {
+            begin = end;
+            continue;
+        } else if (old[begin] == '[') {
+            break;
+        } else if (IsEmptyLine(old, begin, end)) {
+            emptySinceEntry.append(old, begin, end - begin);
+            begin = end;
+            continue;
         }
+        // The header or an entry: the new lines go after it.
+        insertAt = end;
+        emptyBeforeEntry += emptySinceEntry;
+        emptySinceEntry.clear();
+        begin = end;
     }
-    if (std::ferror(file) || insertAt < 0) return false;
 
     std::string front;
-    if (found) {
-        if (std::fseek(file, insertAt, SEEK_SET) != 0) return false;
-        if (!insertAfterLineEnd) front = "\n";
-    } else {
-        if (std::fseek(file, 0, SEEK_END) != 0) return false;
-        if (!fileEndsLine) front = "\n";
-        front += std::string(kHeader) + "\n";
-    }
-    return WriteText(file, front) && WriteLines(file, lines) && WriteText(file, tail) &&
-           std::fflush(file) == 0 && !std::ferror(file);
+    // A last line without a line feed must not run into the new lines.
+    if (insertAt > 0 && old[insertAt - 1] != '\n') front = kLineEnd;
+    if (!found) front += std::string(kHeader) + kLineEnd;
+
+    std::string merged(old, 0, insertAt);
+    merged += front;
+    for (const std::string& line : lines) merged += line + kLineEnd;
+    merged += emptyBeforeEntry;
+    merged.append(old, insertAt, std::string::npos);
+    return merged;
+}
+
+bool WriteWholeText(std::FILE* file, const std::string& text, StreamWrite write) {
+    if (!text.empty() && write(text.data(), 1, text.size(), file) != text.size()) return false;
+    return std::fflush(file) == 0 && !std::ferror(file);
+}
+
+bool ReadWholeText(std::FILE* file, std::string& text) {
+    text.clear();
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    return !std::ferror(file);
 }
 
 }  // namespace Tarnbolt

@@ -2,14 +2,19 @@
 // the NT family), with library names of its own: Wine's msvcrt.dll always exists.
 
 #include "launcher.h"
+#include "rename_file.h"
 
 #include <doctest/doctest.h>
 
 #include <windows.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using Tarnbolt::Launcher;
+using Tarnbolt::MergeRenameFile;
 
 namespace {
 
@@ -24,6 +29,22 @@ void Write(const std::string& path, const std::string& content) {
     DWORD written = 0;
     WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(h);
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The disk fills up half-way through the text.
+size_t HalfWrite(const void* data, size_t size, size_t count, std::FILE* stream) {
+    return std::fwrite(data, size, count / 2, stream);
+}
+
+// The last byte is lost, yet the write answers success: only reading back tells.
+size_t LossyWrite(const void* data, size_t size, size_t count, std::FILE* stream) {
+    std::fwrite(data, size, count - 1, stream);
+    return count;
 }
 
 // The delayed moves the platform holds for the next start, as one text.
@@ -145,4 +166,35 @@ TEST_CASE("the queue keeps its order and is emptied by ClearPending") {
     bool restart = true;
     CHECK(l.CommitPending(restart));  // an empty queue commits at once
     CHECK_FALSE(restart);
+}
+
+TEST_CASE("a new file holds the header and the lines") {
+    const std::string path = Launcher().TempFilePath("tbq_new_wininit.ini");
+    DeleteFileA(path.c_str());
+    CHECK(MergeRenameFile(path, {"S\\a.dll=T\\a.dll", "S\\b.dll=T\\b.dll"}));
+    CHECK(Read(path) == "[rename]\r\nS\\a.dll=T\\a.dll\r\nS\\b.dll=T\\b.dll\r\n");
+    DeleteFileA(path.c_str());
+}
+
+TEST_CASE("a failed write leaves WININIT.INI as it was, byte for byte") {
+    const Launcher launcher;
+    const std::string path = launcher.TempFilePath("tbq_wininit.ini");
+    const std::string before = "[rename]\nA=B\r\n[later]\nkeep1=one\nkeep2=two";
+    const std::vector<std::string> lines = {"S\\a.dll=T\\a.dll"};
+    struct Case {
+        const char* what;
+        Tarnbolt::StreamWrite write;
+        bool merged;
+    } cases[] = {{"disk full", HalfWrite, false},
+                 {"a lost byte", LossyWrite, false},
+                 {"a sound write", &std::fwrite, true}};
+    for (const Case& c : cases) {
+        CAPTURE(c.what);
+        Write(path, before);
+        CHECK(MergeRenameFile(path, lines, c.write) == c.merged);
+        CHECK(Read(path) == (c.merged ? Tarnbolt::MergeRenameText(before, lines) : before));
+        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TMP")));
+        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.OLD")));
+    }
+    DeleteFileA(path.c_str());
 }

@@ -1,6 +1,5 @@
-// The [rename] merge on real files. On Windows the stream is in text mode, so the
-// line feeds written are stored as CR LF; the expected texts say "\n" and are
-// turned into what the platform stores.
+// The [rename] merge over the bytes of WININIT.INI. Lines are stored ending in
+// CR LF; the expected texts say "\n" and are turned into that stored form.
 
 #include "rename_section.h"
 
@@ -11,29 +10,21 @@
 #include <iterator>
 #include <string>
 
-using Tarnbolt::MergeRenameLines;
-using Tarnbolt::WriteNewRenameSection;
+using namespace std::string_literals;
+using Tarnbolt::MergeRenameText;
+using Tarnbolt::WriteWholeText;
 
 namespace {
 
 const std::vector<std::string> kLines = {"S\\msvcrt.dll=T\\msvcrt.dll", "S\\msvcp60.dll=T\\msvcp60.dll"};
 
 std::string Stored(const std::string& text) {
-#ifdef _WIN32
     std::string out;
     for (char c : text) {
         if (c == '\n') out += '\r';
         out += c;
     }
     return out;
-#else
-    return text;
-#endif
-}
-
-std::string Path() {
-    static int counter = 0;
-    return "rename_test_" + std::to_string(++counter) + ".ini";
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -41,52 +32,24 @@ std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Writes `before` in the platform's stored form, merges, answers the stored result.
-std::string Merge(const std::string& before, bool* ok = nullptr) {
-    const std::string path = Path();
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << Stored(before);
-    }
-    std::FILE* f = std::fopen(path.c_str(), "r+");
-    REQUIRE(f);
-    bool merged = MergeRenameLines(f, kLines);
-    std::fclose(f);
-    if (ok) *ok = merged;
-    std::string after = ReadBytes(path);
-    std::remove(path.c_str());
-    return after;
-}
+// Merges into `before` in its stored form.
+std::string Merge(const std::string& before) { return MergeRenameText(Stored(before), kLines); }
 
 const std::string kNew = "S\\msvcrt.dll=T\\msvcrt.dll\nS\\msvcp60.dll=T\\msvcp60.dll\n";
 
 }  // namespace
 
-TEST_CASE("a new file holds the header and the lines") {
-    const std::string path = Path();
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    REQUIRE(f);
-    CHECK(WriteNewRenameSection(f, kLines));
-    std::fclose(f);
-    CHECK(ReadBytes(path) == Stored("[rename]\n" + kNew));
-    std::remove(path.c_str());
-}
-
 TEST_CASE("merging into an existing WININIT.INI") {
-    bool ok = false;
     SUBCASE("an empty file gets the header and the lines") {
-        CHECK(Merge("", &ok) == Stored("[rename]\n" + kNew));
-        CHECK(ok);
+        CHECK(Merge("") == Stored("[rename]\n" + kNew));
     }
     SUBCASE("other sections but no [rename]: appended at the end") {
-        CHECK(Merge("[boot]\nshell=x\n\n[other]\na=b\n", &ok) ==
+        CHECK(Merge("[boot]\nshell=x\n\n[other]\na=b\n") ==
               Stored("[boot]\nshell=x\n\n[other]\na=b\n[rename]\n" + kNew));
-        CHECK(ok);
     }
     SUBCASE("after the last old entry; the rest follows byte for byte") {
-        CHECK(Merge("[rename]\nNUL=old.tmp\nA=B\n\n[next]\nk=v\n", &ok) ==
+        CHECK(Merge("[rename]\nNUL=old.tmp\nA=B\n\n[next]\nk=v\n") ==
               Stored("[rename]\nNUL=old.tmp\nA=B\n" + kNew + "\n[next]\nk=v\n"));
-        CHECK(ok);
     }
     SUBCASE("right after a header without entries") {
         CHECK(Merge("[x]\n[rename]\n[y]\nz=1\n") ==
@@ -108,22 +71,51 @@ TEST_CASE("merging into an existing WININIT.INI") {
         CHECK(Merge("[rename]\nA=B") == Stored("[rename]\nA=B\n" + kNew));
         CHECK(Merge("[boot]\nx=y") == Stored("[boot]\nx=y\n[rename]\n" + kNew));
     }
-    SUBCASE("a line longer than the read buffer is taken in pieces") {
+    SUBCASE("a line longer than 1023 bytes is one line") {
         const std::string longEntry = "L=" + std::string(1500, 'p');
         CHECK(Merge("[rename]\n" + longEntry + "\n") == Stored("[rename]\n" + longEntry + "\n" + kNew));
     }
 }
 
+TEST_CASE("old lines stay byte for byte, whatever their endings, length or bytes") {
+    const std::string n = "S\\msvcrt.dll=T\\msvcrt.dll\r\nS\\msvcp60.dll=T\\msvcp60.dll\r\n";
+    const std::string piece(1021, 'p');  // after two bytes, what once filled a read buffer
+    struct Case {
+        const char* what;
+        std::string before, after;
+    } cases[] = {
+        {"line feeds only", "[rename]\nA=B\n[x]\nk=v\n", "[rename]\nA=B\n" + n + "[x]\nk=v\n"},
+        {"mixed endings", "; top\r\n[rename]\nA=B\r\nC=D\n\r\n[x]\r\nk=v\n",
+         "; top\r\n[rename]\nA=B\r\nC=D\n" + n + "\r\n[x]\r\nk=v\n"},
+        {"an empty line is repeated as it stood", "[rename]\r\nA=B\r\n\nC=D\r\n",
+         "[rename]\r\nA=B\r\n\nC=D\r\n" + n + "\n"},
+        {"a long entry with [ at byte 1023", "[rename]\nA=" + piece + "[z]\nB=C\n[x]\n",
+         "[rename]\nA=" + piece + "[z]\nB=C\n" + n + "[x]\n"},
+        {"a long line with [rename] at byte 1023", "[boot]\nx=" + piece + "[rename]\n[y]\n",
+         "[boot]\nx=" + piece + "[rename]\n[y]\n[rename]\r\n" + n},
+        {"a NUL byte", "[rename]\nkey\0=value\nlast=\n[x]\n"s,
+         "[rename]\nkey\0=value\nlast=\n"s + n + "[x]\n"},
+        {"Ctrl-Z bytes", "[rename]\nA=B\n[x]\nk=\x1av\n\x1a", "[rename]\nA=B\n" + n + "[x]\nk=\x1av\n\x1a"},
+        {"Ctrl-Z as the last line", "[rename]\nA=B\n\x1a", "[rename]\nA=B\n\x1a\r\n" + n},
+        {"no line feed at the end, line feeds only", "[rename]\nA=B", "[rename]\nA=B\r\n" + n},
+        {"no line feed at the end, no header", "[boot]\nx=y", "[boot]\nx=y\r\n[rename]\r\n" + n},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.what);
+        CHECK(MergeRenameText(c.before, kLines) == c.after);
+    }
+}
+
 TEST_CASE("write errors are reported") {
-    // A stream opened for reading only cannot take the new lines.
-    const std::string path = Path();
+    // A stream opened for reading only cannot take the text.
+    const std::string path = "rename_test_readonly.ini";
     {
         std::ofstream out(path, std::ios::binary);
         out << Stored("[rename]\nA=B\n");
     }
-    std::FILE* f = std::fopen(path.c_str(), "r");
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     REQUIRE(f);
-    CHECK_FALSE(MergeRenameLines(f, kLines));
+    CHECK_FALSE(WriteWholeText(f, Merge("[rename]\nA=B\n")));
     std::fclose(f);
     CHECK(ReadBytes(path) == Stored("[rename]\nA=B\n"));
     std::remove(path.c_str());

@@ -1,0 +1,112 @@
+// The [rename] merge over any old WININIT.INI. The first byte picks how many lines
+// are added, the rest is the old text. Property: the old text stands byte for byte
+// around one insertion, the new lines (CR LF) contiguous and in order right after
+// the last entry of the first [rename] section; without a section, a new header and
+// the lines at the end. Any other result aborts.
+
+#include "rename_section.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kLines[] = {"C:\\WINDOWS\\SYSTEM\\msvcrt.dll=C:\\WINDOWS\\TEMP\\msvcrt.dll",
+                              "C:\\WINDOWS\\SYSTEM\\msvcp60.dll=C:\\WINDOWS\\TEMP\\msvcp60.dll",
+                              "C:\\WINDOWS\\SYSTEM\\msvcirt.dll=C:\\WINDOWS\\TEMP\\msvcirt.dll"};
+
+void Require(bool holds) {
+    if (!holds) std::abort();
+}
+
+struct Line {
+    size_t begin, end;  // end includes the line feed
+};
+
+std::vector<Line> SplitLines(const std::string& text) {
+    std::vector<Line> lines;
+    for (size_t begin = 0; begin < text.size();) {
+        const size_t feed = text.find('\n', begin);
+        const size_t end = feed == std::string::npos ? text.size() : feed + 1;
+        lines.push_back({begin, end});
+        begin = end;
+    }
+    return lines;
+}
+
+bool IsHeader(const std::string& text, const Line& line) {
+    static const char header[] = "[rename]";
+    if (line.end - line.begin < 8) return false;
+    for (size_t i = 0; i < 8; ++i) {
+        char c = text[line.begin + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+        if (c != header[i]) return false;
+    }
+    return true;
+}
+
+bool IsEmpty(const std::string& text, const Line& line) {
+    const std::string s = text.substr(line.begin, line.end - line.begin);
+    return s == "\n" || s == "\r\n";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    // The launcher always has at least one line to add.
+    const std::vector<std::string> lines(kLines, kLines + 1 + data[0] % 3);
+    const std::string old(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string out = Tarnbolt::MergeRenameText(old, lines);
+
+    std::string block;
+    for (const std::string& line : lines) block += line + "\r\n";
+
+    // One insertion, everything else unchanged: the common start and the common end
+    // cover the old text. The insertion begins with "C", CR or "[" and what follows
+    // it in the old text with CR, LF or "[", or nothing: the common start ends there.
+    Require(out.size() > old.size());
+    size_t at = 0;
+    while (at < old.size() && old[at] == out[at]) ++at;
+    const size_t inserted = out.size() - old.size();
+    Require(out.compare(at + inserted, std::string::npos, old, at, std::string::npos) == 0);
+    const std::string insertion = out.substr(at, inserted);
+    const std::string front = at > 0 && old[at - 1] != '\n' ? "\r\n" : "";
+    // Only a last line can lack its line feed.
+    Require(front.empty() || at == old.size());
+
+    const std::vector<Line> all = SplitLines(old);
+    size_t header = 0;
+    while (header < all.size() && !IsHeader(old, all[header])) ++header;
+    if (header == all.size()) {
+        Require(at == old.size());
+        Require(insertion == front + "[rename]\r\n" + block);
+        return 0;
+    }
+
+    // The section: from the first header to the first line opening another one.
+    size_t sectionEnd = header + 1;
+    while (sectionEnd < all.size() &&
+           (old[all[sectionEnd].begin] != '[' || IsHeader(old, all[sectionEnd])))
+        ++sectionEnd;
+    const size_t sectionEndAt = sectionEnd < all.size() ? all[sectionEnd].begin : old.size();
+    Require(at >= all[header].end && at <= sectionEndAt);
+    // At a line's end, with nothing but empty lines between it and the section's end;
+    // the empty lines passed on the way are written once more after the new lines.
+    std::string repeated;
+    bool atLineEnd = at == all[header].end;
+    for (size_t i = header + 1; i < sectionEnd; ++i) {
+        const Line& line = all[i];
+        if (line.end <= at) {
+            if (IsEmpty(old, line)) repeated += old.substr(line.begin, line.end - line.begin);
+            atLineEnd = atLineEnd || line.end == at;
+        } else {
+            Require(IsEmpty(old, line));
+        }
+    }
+    Require(atLineEnd);
+    Require(insertion == front + block + repeated);
+    return 0;
+}

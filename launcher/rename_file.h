@@ -1,0 +1,20 @@
+#pragma once
+// WININIT.INI on disk: the [rename] merge written so that a failure leaves the old
+// file as it was.
+
+#include "rename_section.h"
+
+#include <string>
+#include <vector>
+
+namespace Tarnbolt {
+
+// Adds the lines to the [rename] section of the file at `path`, creating it when
+// it does not exist. The new text goes to a file beside it (extension .TMP), is
+// read back and compared, and only then replaces the old file, which meanwhile
+// waits under the extension .OLD. False, with the old file unchanged, when any
+// step fails. `write` is the stream's write call.
+bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
+                     StreamWrite write = &std::fwrite);
+
+}  // namespace Tarnbolt
