@@ -10,9 +10,9 @@
 namespace Tarnbolt {
 
 // Adds the lines to the [rename] section of the file at `path`, creating it when
-// it does not exist. The new text goes to a file beside it (extension .TMP), is
+// it does not exist. The new text goes to a file beside it (extension .TBN), is
 // read back and compared, and only then replaces the old file, which meanwhile
-// waits under the extension .OLD. False, with the old file unchanged, when any
+// waits under the extension .TBO. False, with the old file unchanged, when any
 // step fails. `write` is the stream's write call.
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write = &std::fwrite);

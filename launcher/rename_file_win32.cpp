@@ -37,6 +37,13 @@ bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrit
 
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write) {
+    // Names of our own beside the file: nobody else's file is ever replaced or
+    // deleted. A run that stopped between its two moves left the old text aside:
+    // it is put back before anything else.
+    const std::string fresh = WithExtension(path, ".TBN");
+    const std::string aside = WithExtension(path, ".TBO");
+    if (!LumoBase::AFileSpec(path.c_str()).Exists() && LumoBase::AFileSpec(aside.c_str()).Exists())
+        MoveFileA(aside.c_str(), path.c_str());
     const bool existed = LumoBase::AFileSpec(path.c_str()).Exists();
     std::string old;
     if (existed && !ReadWholeFile(path, old)) return false;
@@ -44,7 +51,6 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
 
     // Windows 9x cannot replace a file in one move: the new text must be complete
     // and checked before the old file is moved aside.
-    const std::string fresh = WithExtension(path, ".TMP");
     std::string check;
     if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged) {
         DeleteFileA(fresh.c_str());
@@ -55,7 +61,6 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
         DeleteFileA(fresh.c_str());
         return false;
     }
-    const std::string aside = WithExtension(path, ".OLD");
     DeleteFileA(aside.c_str());  // left by an earlier run that stopped after the move-in
     if (!MoveFileA(path.c_str(), aside.c_str())) {
         DeleteFileA(fresh.c_str());

@@ -193,8 +193,21 @@ TEST_CASE("a failed write leaves WININIT.INI as it was, byte for byte") {
         Write(path, before);
         CHECK(MergeRenameFile(path, lines, c.write) == c.merged);
         CHECK(Read(path) == (c.merged ? Tarnbolt::MergeRenameText(before, lines) : before));
-        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TMP")));
-        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.OLD")));
+        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TBN")));
+        CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TBO")));
     }
+    DeleteFileA(path.c_str());
+}
+
+TEST_CASE("the text a stopped run left aside is merged, not lost") {
+    const Launcher launcher;
+    const std::string path = launcher.TempFilePath("tbq_wininit.ini");
+    const std::string aside = launcher.TempFilePath("tbq_wininit.TBO");
+    const std::string before = "[rename]\r\nA=B\r\n";
+    DeleteFileA(path.c_str());
+    Write(aside, before);
+    CHECK(MergeRenameFile(path, {"S\\a.dll=T\\a.dll"}));
+    CHECK(Read(path) == Tarnbolt::MergeRenameText(before, {"S\\a.dll=T\\a.dll"}));
+    CHECK_FALSE(Exists(aside));
     DeleteFileA(path.c_str());
 }
