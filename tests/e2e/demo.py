@@ -137,12 +137,19 @@ def main():
     parser.add_argument("--template", required=True)
     parser.add_argument("--native", required=True)
     parser.add_argument("--pictures", help="folder for PNG pictures of the boxes")
+    parser.add_argument("--x64", metavar="WHY", help="the tools are the x86-64 vehicle's, for this reason")
     args = parser.parse_args()
     if args.pictures:
         os.makedirs(args.pictures, exist_ok=True)
     work = tempfile.mkdtemp(prefix="tarnbolt-run-")
     try:
-        print("Tarnbolt run report (each road in a fresh 32-bit Wine sandbox; the launcher is")
+        if args.x64:
+            print("Tarnbolt run report. %s, so this is the" % args.x64)
+            print("x86-64 build of the same sources (the test vehicle) in 64-bit Wine sandboxes;")
+            print("the product is the 32-bit launcher, built beside it in build/windows/bin.")
+            print("Each road runs in a fresh sandbox; the launcher is")
+        else:
+            print("Tarnbolt run report (each road in a fresh 32-bit Wine sandbox; the launcher is")
         print("C:\\App\\setup.exe with C:\\App\\setup.ini, the main application C:\\App\\app.exe)")
         launch_road(args, work)
         ok = installation_road(args, work, "win98", 2)
