@@ -45,6 +45,12 @@ bool Launcher::IsVersionAtLeast(uint32_t preferredHigh, uint32_t preferredLow,
     return true;
 }
 
+bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed) {
+    if (!payload.known) return false;
+    return !installed.known ||
+           Launcher::IsVersionAtLeast(installed.high, installed.low, payload.high, payload.low);
+}
+
 std::string SettingsBaseFromModuleName(const std::string& fileName) {
     size_t slash = fileName.rfind('\\');
     size_t dot = fileName.find('.', slash == std::string::npos ? 0 : slash);

@@ -62,6 +62,17 @@ private:
     std::list<std::string> pending_;
 };
 
+// A fixed file version as far as it could be read.
+struct KnownVersion {
+    bool known = false;
+    uint32_t high = 0, low = 0;
+};
+
+// Whether an embedded library may replace the installed one: never one whose own
+// version cannot be read, and never an older one over a newer. An installed library
+// without a readable version is replaced.
+bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed);
+
 // Text part of the settings path: the module file name cut at the first "." of its
 // last component.
 std::string SettingsBaseFromModuleName(const std::string& fileName);

@@ -75,6 +75,27 @@ TEST_CASE("IsVersionAtLeast compares high then low, unsigned") {
                                            V(7, 0, 2600, 2180).low));
 }
 
+TEST_CASE("an embedded library replaces only an installed one that is not newer") {
+    using Tarnbolt::KnownVersion;
+    const KnownVersion none, v60{true, V(6, 0, 0, 0).high, 0}, v61{true, V(6, 1, 0, 0).high, 0};
+    const struct {
+        KnownVersion payload, installed;
+        bool replaces;
+    } cases[] = {
+        {v61, none, true},   // nothing installed, or no readable version
+        {v61, v60, true},
+        {v61, v61, true},
+        {v60, v61, false},   // never an older one over a newer
+        {none, none, false}, // a payload of unknown age is not installed
+        {none, v60, false},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.payload.known);
+        CAPTURE(c.installed.known);
+        CHECK(Tarnbolt::MayReplaceInstalled(c.payload, c.installed) == c.replaces);
+    }
+}
+
 TEST_CASE("the settings path is the module name cut at the first dot of its last component") {
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\setup.new.exe") == "C:\\App\\setup");
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\my.dir\\app") == "C:\\my.dir\\app");
