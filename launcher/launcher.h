@@ -77,8 +77,9 @@ bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& instal
 // last component.
 std::string SettingsBaseFromModuleName(const std::string& fileName);
 
-// The quoted form of a launch command line for a launcher directory with blanks:
-// `programPath` is the resolved program, `value` the Run value it came from.
-std::string QuotedRunCommand(const std::string& programPath, const std::string& value);
+// The launch command line: the Run value joined below `directory` (the launcher's,
+// without a trailing backslash). The program is quoted when the directory holds a
+// blank or the value quotes it; a network folder keeps its leading "\\".
+std::string RunCommandFor(const std::string& directory, const std::string& value);
 
 }  // namespace Tarnbolt

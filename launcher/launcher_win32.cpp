@@ -130,17 +130,7 @@ bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
 }
 
 std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {
-    const std::string directory = ModuleDirectory(instance);
-    LumoBase::AFileSpec spec;
-    spec.SetFullPath(LumoBase::PString(directory.c_str()));
-    if (directory.find(' ') == std::string::npos) {
-        spec.AppendComponent(value.c_str());
-        return spec.GetFullPath();
-    }
-    // An unquoted path with a blank lets the platform try a shorter program first
-    // (C:\Program.exe for C:\Program Files\...): quote the program part.
-    spec.AppendComponent(value.substr(0, value.find(' ')).c_str());
-    return QuotedRunCommand(spec.GetFullPath(), value);
+    return RunCommandFor(ModuleDirectory(instance), value);
 }
 
 bool Launcher::RunProgram(const std::string& commandLine) const {
