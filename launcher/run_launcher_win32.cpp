@@ -92,8 +92,12 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
 
 int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     CoInitialize(nullptr);  // the startup entry's shell link needs COM; never uninitialised
-    const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
     LumoBase::RemoveStartupEntry(nullptr);
+    // A launcher that cannot know its own path (a folder too long for the module
+    // name) would read the bare settings name from the Windows directory and start
+    // a program at the root of the current drive: it ends here, quietly.
+    if (g_launcher.ModuleDirectory(instance).empty()) return 0;
+    const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
 
     char buffer[kSettingSize];
     g_adminMessage = ReadSetting("Administrator", "AdminMessage", settings, buffer);
