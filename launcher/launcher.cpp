@@ -60,10 +60,9 @@ std::string SettingsBaseFromModuleName(const std::string& fileName) {
 
 namespace {
 
-// `name` joined below `directory` as a file specification joins it. The server of
-// a network folder (\\server\share) stays apart: collapsing doubled backslashes
-// would lose its "\\", and "..\" cannot climb above the share, as it cannot above
-// a drive.
+// `name` joined below `directory` as FileSpec joins it. The server of a network
+// folder (\\server\share) stays apart: collapsing doubled backslashes would lose
+// its "\\", and "..\" cannot climb above the share, as it cannot above a drive.
 std::string JoinBelow(const std::string& directory, const std::string& name) {
     const LumoBase::PString path = LumoBase::ToBackslashes(LumoBase::PString(directory));
     size_t root = 0;
