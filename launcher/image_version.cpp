@@ -1,10 +1,11 @@
 #include "image_version.h"
 
+#include "version_block.h"
+
 namespace Tarnbolt {
 namespace {
 
 const uint32_t kVersionResourceType = 16;   // RT_VERSION
-const uint32_t kFixedSignature = 0xFEEF04BD;
 const uint32_t kSubdirectoryFlag = 0x80000000u;
 
 // Bounds-checked little-endian reads over the image.
@@ -55,7 +56,8 @@ bool FindEntry(const Image& image, size_t directory, bool anyEntry, uint32_t id,
 
 }  // namespace
 
-bool ReadImageFixedVersion(const unsigned char* data, size_t size, uint32_t& high, uint32_t& low) {
+bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entryOffset,
+                           size_t& resourceOffset, size_t& resourceLength) {
     if (!data) return false;
     const Image image(data, size);
     uint32_t mz = 0, peOffset = 0, signature = 0;
@@ -119,14 +121,18 @@ bool ReadImageFixedVersion(const unsigned char* data, size_t size, uint32_t& hig
     if (!image.U32(root + entry, dataRva) || !image.U32(root + entry + 4, dataSize) ||
         !toOffset(dataRva, dataOffset) || !image.Has(dataOffset, dataSize))
         return false;
+    entryOffset = root + entry;
+    resourceOffset = dataOffset;
+    resourceLength = dataSize;
+    return true;
+}
 
-    // VS_VERSIONINFO: three 16-bit fields, the key "VS_VERSION_INFO" in UTF-16 with
-    // its terminator, padding to 32 bits, then the fixed information.
-    const size_t fixed = dataOffset + ((6 + 32 + 3) & ~static_cast<size_t>(3));
-    uint32_t fixedSignature = 0;
-    if (fixed + 16 > dataOffset + dataSize || !image.U32(fixed, fixedSignature) ||
-        fixedSignature != kFixedSignature)
+bool ReadImageFixedVersion(const unsigned char* data, size_t size, uint32_t& high, uint32_t& low) {
+    size_t entry = 0, resource = 0, resourceSize = 0, fixed = 0;
+    if (!LocateVersionResource(data, size, entry, resource, resourceSize) ||
+        !FindFixedFileInfo(data + resource, resourceSize, fixed))
         return false;
+    const Image image(data + resource, resourceSize);
     return image.U32(fixed + 8, high) && image.U32(fixed + 12, low);
 }
 

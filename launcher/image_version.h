@@ -11,4 +11,9 @@ namespace Tarnbolt {
 // its fixed file version, laid out as the platform's fixed file information has it.
 bool ReadImageFixedVersion(const unsigned char* image, size_t size, uint32_t& high, uint32_t& low);
 
+// Where the image's version resource lies: `entry` is the offset of its resource
+// data entry (address and size fields), `data` and `dataSize` those of its bytes.
+bool LocateVersionResource(const unsigned char* image, size_t size, size_t& entry, size_t& data,
+                           size_t& dataSize);
+
 }  // namespace Tarnbolt

@@ -2,6 +2,7 @@
 
 #include "launcher.h"
 
+#include "files/path_text.h"
 #include "strings/text_split.h"
 
 namespace Tarnbolt {
@@ -45,22 +46,56 @@ bool Launcher::IsVersionAtLeast(uint32_t preferredHigh, uint32_t preferredLow,
     return true;
 }
 
+bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed) {
+    if (!payload.known) return false;
+    return !installed.known ||
+           Launcher::IsVersionAtLeast(installed.high, installed.low, payload.high, payload.low);
+}
+
 std::string SettingsBaseFromModuleName(const std::string& fileName) {
     size_t slash = fileName.rfind('\\');
     size_t dot = fileName.find('.', slash == std::string::npos ? 0 : slash);
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
-std::string QuotedRunCommand(const std::string& programPath, const std::string& value) {
-    std::string command = "\"" + programPath + "\"";
-    size_t blank = value.find(' ');
-    if (blank != std::string::npos) {
-        std::string arguments = value.substr(blank + 1);
-        for (char& c : arguments)
-            if (c == '/') c = '\\';
-        command += " " + arguments;
+namespace {
+
+// `name` joined below `directory` as FileSpec joins it. The server of a network
+// folder (\\server\share) stays apart: collapsing doubled backslashes would lose
+// its "\\", and "..\" cannot climb above the share, as it cannot above a drive.
+std::string JoinBelow(const std::string& directory, const std::string& name) {
+    const LumoBase::PString path = LumoBase::ToBackslashes(LumoBase::PString(directory));
+    size_t root = 0;
+    if (path.compare(0, 2, "\\\\") == 0) {
+        const size_t server = path.find('\\', 2);
+        root = server == std::string::npos ? 2 : server + 1;
     }
-    return command;
+    return path.substr(0, root) +
+           LumoBase::JoinComponent(LumoBase::PString(path.substr(root)), name.c_str());
+}
+
+}  // namespace
+
+std::string RunCommandFor(const std::string& directory, const std::string& value) {
+    const size_t start = value.find_first_not_of('/');
+    const bool quotedValue = start != std::string::npos && value[start] == '"';
+    if (!quotedValue && directory.find(' ') == std::string::npos) return JoinBelow(directory, value);
+
+    // An unquoted path with a blank lets the platform try a shorter program first
+    // (C:\Program.exe for C:\Program Files\...): the program is quoted, once.
+    std::string program, rest;
+    if (quotedValue) {
+        const size_t close = value.find('"', start + 1);
+        program = value.substr(start + 1, close == std::string::npos ? close : close - start - 1);
+        if (close != std::string::npos) rest = value.substr(close + 1);
+    } else {
+        const size_t blank = value.find(' ');
+        program = value.substr(0, blank);
+        if (blank != std::string::npos) rest = value.substr(blank);
+    }
+    for (char& c : rest)
+        if (c == '/') c = '\\';
+    return "\"" + JoinBelow(directory, program) + "\"" + rest;
 }
 
 }  // namespace Tarnbolt

@@ -62,12 +62,24 @@ private:
     std::list<std::string> pending_;
 };
 
+// A fixed file version as far as it could be read.
+struct KnownVersion {
+    bool known = false;
+    uint32_t high = 0, low = 0;
+};
+
+// Whether an embedded library may replace the installed one: never one whose own
+// version cannot be read, and never an older one over a newer. An installed library
+// without a readable version is replaced.
+bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed);
+
 // Text part of the settings path: the module file name cut at the first "." of its
 // last component.
 std::string SettingsBaseFromModuleName(const std::string& fileName);
 
-// The quoted form of a launch command line for a launcher directory with blanks:
-// `programPath` is the resolved program, `value` the Run value it came from.
-std::string QuotedRunCommand(const std::string& programPath, const std::string& value);
+// The launch command line: the Run value joined below `directory` (the launcher's,
+// without a trailing backslash). The program is quoted when the directory holds a
+// blank or the value quotes it; a network folder keeps its leading "\\".
+std::string RunCommandFor(const std::string& directory, const std::string& value);
 
 }  // namespace Tarnbolt

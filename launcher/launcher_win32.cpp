@@ -4,6 +4,7 @@
 
 #include "files/file_spec.h"
 #include "image_version.h"
+#include "version_block.h"
 
 #include <cstdio>
 #include <new>
@@ -85,11 +86,16 @@ bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t
     char* block = new (std::nothrow) char[size];
     if (!block) return false;
     bool ok = false;
-    if (GetFileVersionInfoA(path.c_str(), 0, size, block)) {
+    size_t fixedOffset = 0;
+    // The query trusts the block's own lengths: a damaged resource would send it past
+    // the block's end or answer garbage, so it counts as no version.
+    if (GetFileVersionInfoA(path.c_str(), 0, size, block) &&
+        FindFixedFileInfo(reinterpret_cast<const unsigned char*>(block), size, fixedOffset)) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
-        // A root entry shorter than the fixed record is not one.
-        if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        // The answer must be the record just checked, and a whole one.
+        if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) &&
+            reinterpret_cast<char*>(fixed) == block + fixedOffset &&
             length >= sizeof(VS_FIXEDFILEINFO)) {
             high = fixed->dwFileVersionMS;
             low = fixed->dwFileVersionLS;
@@ -124,17 +130,7 @@ bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
 }
 
 std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {
-    const std::string directory = ModuleDirectory(instance);
-    LumoBase::AFileSpec spec;
-    spec.SetFullPath(LumoBase::PString(directory.c_str()));
-    if (directory.find(' ') == std::string::npos) {
-        spec.AppendComponent(value.c_str());
-        return spec.GetFullPath();
-    }
-    // An unquoted path with a blank lets the platform try a shorter program first
-    // (C:\Program.exe for C:\Program Files\...): quote the program part.
-    spec.AppendComponent(value.substr(0, value.find(' ')).c_str());
-    return QuotedRunCommand(spec.GetFullPath(), value);
+    return RunCommandFor(ModuleDirectory(instance), value);
 }
 
 bool Launcher::RunProgram(const std::string& commandLine) const {

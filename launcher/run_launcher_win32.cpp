@@ -69,14 +69,13 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
 
     g_launcher.ClearPending();
     for (int i = 0; i < 3; ++i) {
-        // Never replace a shared library with an older one.
-        uint32_t installedHigh = 0, installedLow = 0, payloadHigh = 0, payloadLow = 0;
-        if (g_launcher.PayloadFixedVersion(instance, libraries[i].id, payloadHigh, payloadLow) &&
-            g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
-                                       installedHigh, installedLow) &&
-            !Launcher::IsVersionAtLeast(installedHigh, installedLow, payloadHigh, payloadLow))
-            continue;
-        g_launcher.AddPending(extracted[i]);
+        // Never replace a shared library with an older one, nor with one of unknown age.
+        KnownVersion payload, installed;
+        payload.known =
+            g_launcher.PayloadFixedVersion(instance, libraries[i].id, payload.high, payload.low);
+        installed.known = g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
+                                                     installed.high, installed.low);
+        if (MayReplaceInstalled(payload, installed)) g_launcher.AddPending(extracted[i]);
     }
 
     bool restartNeeded = false;
@@ -93,8 +92,12 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
 
 int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     CoInitialize(nullptr);  // the startup entry's shell link needs COM; never uninitialised
-    const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
     LumoBase::RemoveStartupEntry(nullptr);
+    // A launcher that cannot know its own path (a folder too long for the module
+    // name) would read the bare settings name from the Windows directory and start
+    // a program at the root of the current drive: it ends here, quietly.
+    if (g_launcher.ModuleDirectory(instance).empty()) return 0;
+    const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
 
     char buffer[kSettingSize];
     g_adminMessage = ReadSetting("Administrator", "AdminMessage", settings, buffer);

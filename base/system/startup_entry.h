@@ -9,7 +9,8 @@ bool RestartSystem();
 
 // Registers `programPath` (null or empty: the running executable) to run at the
 // next start-up. True when the registration is in place afterwards; false when the
-// program file does not exist or this Windows has no registration road.
+// program file does not exist, this Windows has no registration road, or the
+// Startup folder that road needs cannot be had.
 bool AddStartupEntry(const char* programPath = nullptr);
 
 // Takes that registration away. True when the road was carried out, whether or not

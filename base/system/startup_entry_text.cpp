@@ -1,7 +1,5 @@
 #include "system/startup_entry_text.h"
 
-#include "strings/text_split.h"
-
 #include <vector>
 
 namespace LumoBase {
@@ -13,13 +11,36 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-bool ContainsNoCase(const std::string& text, const std::string& part) {
-    return LowerAscii(text).find(LowerAscii(part)) != std::string::npos;
-}
-
 // A value as long as the reader can deliver may have been cut: writing it back
 // would lose the rest, so it is left alone.
 bool MayBeCut(const std::string& value) { return value.size() >= kProfileValueLongest; }
+
+// The items of the value: separated by commas outside double quotes, so that a
+// quoted path holding a comma stays one item. False when the quotes do not pair
+// up: the items from the unpaired quote on cannot be told apart.
+bool SplitItems(const std::string& value, std::vector<std::string>& items) {
+    items.assign(1, std::string());
+    bool quoted = false;
+    for (char c : value) {
+        if (c == '"') quoted = !quoted;
+        if (c == ',' && !quoted)
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    return !quoted;
+}
+
+// Whether the item as a whole, blanks around it aside, is the program path, quoted
+// or not: C:\Apps\Setup.exe.old or a path with arguments is another program.
+bool NamesProgram(const std::string& item, const std::string& programPath, bool ignoreCase) {
+    const size_t first = item.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    std::string text = item.substr(first, item.find_last_not_of(" \t") + 1 - first);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    return ignoreCase ? LowerAscii(text) == LowerAscii(programPath) : text == programPath;
+}
 
 }  // namespace
 
@@ -34,13 +55,23 @@ std::string StartupEntryName(const std::string& programPath) {
 bool AddToRunValue(const std::string& value, const std::string& programPath, bool& write,
                    std::string& newValue) {
     write = false;
-    // Adding compares exactly: a copy in another case gets a second, quoted item.
-    if (!value.empty() && value.find(programPath) != std::string::npos) return true;
+    // A path with a quote cannot be written as one quoted item.
+    if (programPath.empty() || programPath.find('"') != std::string::npos) return false;
+    std::vector<std::string> items;
+    bool paired = true;
+    if (!value.empty()) {
+        paired = SplitItems(value, items);
+        // Adding compares exactly: a copy in another case gets a second, quoted item.
+        for (const std::string& item : items)
+            if (NamesProgram(item, programPath, false)) return true;
+    }
+    // Behind an unpaired quote the new item would merge with the one before it and
+    // never be found again, so the program would start at every start-up.
+    if (!paired) return false;
     const std::string added =
         value.empty() ? "\"" + programPath + "\"" : value + ",\"" + programPath + "\"";
     // Writing a value that may have been cut would lose its rest; and an entry
-    // the reader could not take in whole again could never be removed, so the
-    // program would start at every start-up.
+    // the reader could not take in whole again could never be removed either.
     if (MayBeCut(added)) return false;
     newValue = added;
     write = true;
@@ -50,22 +81,17 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
 void RemoveFromRunValue(const std::string& value, const std::string& programPath, bool& write,
                         std::string& newValue) {
     write = false;
-    if (value.empty() || MayBeCut(value)) return;
-    if (value.find(',') == std::string::npos) {
-        if (ContainsNoCase(value, programPath)) {
-            newValue.clear();
-            write = true;
-        }
-        return;
-    }
-    // Every piece counts, empty ones and the one after the last comma included.
+    if (value.empty() || programPath.empty() || MayBeCut(value)) return;
+    std::vector<std::string> items;
+    if (!SplitItems(value, items)) return;
+    // Every item counts, empty ones and the one after the last comma included.
     std::vector<std::string> kept;
     bool dropped = false;
-    for (const std::string& piece : SplitText(value, ",")) {
-        if (!piece.empty() && ContainsNoCase(piece, programPath))
+    for (const std::string& item : items) {
+        if (NamesProgram(item, programPath, true))
             dropped = true;
         else
-            kept.push_back(piece);
+            kept.push_back(item);
     }
     if (!dropped) return;
     newValue.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // Text rules of the run-at-startup entry: the entry name of a program path and the
-// editing of the profile value "Run" (a comma-separated list of programs).
+// editing of the profile value "Run" (a comma-separated list of programs; a comma
+// inside double quotes belongs to the item).
 
 #include <string>
 
@@ -16,15 +17,16 @@ constexpr size_t kProfileValueLongest = kProfileValueOffered - 1;
 std::string StartupEntryName(const std::string& programPath);
 
 // Adding the quoted program to the value. Answers true when the registration is in
-// place afterwards; `write` tells whether `newValue` must be written. A value that
-// may have been cut, or that would grow too long to be read back whole, is left
+// place afterwards (an item is the program path, quoted or not); `write` tells
+// whether `newValue` must be written. A value that may have been cut, that would
+// grow too long to be read back whole, or whose quotes do not pair up, is left
 // alone.
 bool AddToRunValue(const std::string& value, const std::string& programPath, bool& write,
                    std::string& newValue);
 
-// Removing every item that names the program, without regard to case. Other items
-// are written back as they were stored, and nothing is written when no item names
-// the program.
+// Removing every item that is the program path, quoted or not, without regard to
+// case. Other items are written back as they were stored, and nothing is written
+// when no item names the program or the quotes do not pair up.
 void RemoveFromRunValue(const std::string& value, const std::string& programPath, bool& write,
                         std::string& newValue);
 

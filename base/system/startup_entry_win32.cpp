@@ -45,24 +45,28 @@ std::string WindowsDirectory() {
     return std::string(buffer, length);
 }
 
-std::string Nt4LinkPath(const std::string& entryName) {
-    std::string path = WindowsDirectory();
-    if (path.empty() || path.back() != '\\') path += '\\';
-    return path + kNt4Startup + entryName + ".lnk";
-}
-
-std::string CommonStartupLinkPath(const std::string& entryName) {
-    PString folder;
-    ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", folder);
-    return folder + "\\" + entryName + ".lnk";
-}
-
 // NT 4 and 2000 register a shortcut in the all-users Startup folder; later
 // versions and an unknown one have no registration road.
 bool HasStartupLink(int code) { return code == OsWindowsNT4 || code == OsWindows2000; }
 
-std::string StartupLinkPath(int code, const std::string& entryName) {
-    return code == OsWindowsNT4 ? Nt4LinkPath(entryName) : CommonStartupLinkPath(entryName);
+// The shortcut's path; false when the folder cannot be had, for a path built from
+// nothing names a file at the root of the current drive.
+bool StartupLinkPath(int code, const std::string& entryName, std::string& link) {
+    std::string folder;
+    if (code == OsWindowsNT4) {
+        folder = WindowsDirectory();
+        if (folder.empty()) return false;
+        if (folder.back() != '\\') folder += '\\';
+        folder += kNt4Startup;
+    } else {
+        PString common;
+        if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", common) ||
+            common.empty())
+            return false;
+        folder = common + "\\";
+    }
+    link = folder + entryName + ".lnk";
+    return true;
 }
 
 // The program path and its entry name; false when the program file does not exist.
@@ -109,8 +113,9 @@ bool AddStartupEntry(const char* programPath) {
         if (write) WriteProfileStringA("windows", "Run", value.c_str());
         return placed;
     }
-    if (!HasStartupLink(code)) return false;
-    CreateShortcut(path.c_str(), StartupLinkPath(code, name).c_str(), name.c_str());
+    std::string link;
+    if (!HasStartupLink(code) || !StartupLinkPath(code, name, link)) return false;
+    CreateShortcut(path.c_str(), link.c_str(), name.c_str());
     return true;
 }
 
@@ -125,8 +130,9 @@ bool RemoveStartupEntry(const char* programPath) {
         if (write) WriteProfileStringA("windows", "Run", value.c_str());
         return true;
     }
-    if (!HasStartupLink(code)) return false;
-    DeleteFileA(StartupLinkPath(code, name).c_str());
+    std::string link;
+    if (!HasStartupLink(code) || !StartupLinkPath(code, name, link)) return false;
+    DeleteFileA(link.c_str());
     return true;
 }
 

@@ -75,6 +75,27 @@ TEST_CASE("IsVersionAtLeast compares high then low, unsigned") {
                                            V(7, 0, 2600, 2180).low));
 }
 
+TEST_CASE("an embedded library replaces only an installed one that is not newer") {
+    using Tarnbolt::KnownVersion;
+    const KnownVersion none, v60{true, V(6, 0, 0, 0).high, 0}, v61{true, V(6, 1, 0, 0).high, 0};
+    const struct {
+        KnownVersion payload, installed;
+        bool replaces;
+    } cases[] = {
+        {v61, none, true},   // nothing installed, or no readable version
+        {v61, v60, true},
+        {v61, v61, true},
+        {v60, v61, false},   // never an older one over a newer
+        {none, none, false}, // a payload of unknown age is not installed
+        {none, v60, false},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.payload.known);
+        CAPTURE(c.installed.known);
+        CHECK(Tarnbolt::MayReplaceInstalled(c.payload, c.installed) == c.replaces);
+    }
+}
+
 TEST_CASE("the settings path is the module name cut at the first dot of its last component") {
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\setup.new.exe") == "C:\\App\\setup");
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\my.dir\\app") == "C:\\my.dir\\app");
@@ -84,12 +105,41 @@ TEST_CASE("the settings path is the module name cut at the first dot of its last
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\") == "C:\\App\\");
 }
 
-TEST_CASE("a quoted run command keeps the program whole and passes the arguments") {
-    CHECK(Tarnbolt::QuotedRunCommand("C:\\Program Files\\App\\app.exe", "app.exe") ==
-          "\"C:\\Program Files\\App\\app.exe\"");
-    CHECK(Tarnbolt::QuotedRunCommand("C:\\Program Files\\App\\bin\\app.exe", "bin/app.exe /q -x") ==
-          "\"C:\\Program Files\\App\\bin\\app.exe\" \\q -x");
-    CHECK(Tarnbolt::QuotedRunCommand("C:\\P Q\\app.exe", "app.exe ") == "\"C:\\P Q\\app.exe\" ");
+TEST_CASE("the Run value joined below the launcher's directory") {
+    const struct {
+        const char* directory;
+        const char* value;
+        const char* command;
+    } cases[] = {
+        {"C:\\App", "app.exe", "C:\\App\\app.exe"},
+        {"C:\\App", "bin\\app.exe -q", "C:\\App\\bin\\app.exe -q"},
+        {"C:\\App", "app.exe /q", "C:\\App\\app.exe \\q"},
+        {"C:\\App", "/app.exe", "C:\\App\\app.exe"},
+        {"C:\\App\\Setup", "..\\Other\\app.exe", "C:\\App\\Other\\app.exe"},
+        {"C:\\App", "C:\\Other\\app.exe", "C:\\App\\C:\\Other\\app.exe"},
+        {"C:\\App", "", "C:\\App\\"},
+        // A blank in the directory: the program is quoted, the arguments follow.
+        {"C:\\Program Files\\App", "app.exe", "\"C:\\Program Files\\App\\app.exe\""},
+        {"C:\\Program Files\\App", "bin/app.exe /q -x",
+         "\"C:\\Program Files\\App\\bin\\app.exe\" \\q -x"},
+        {"C:\\P Q", "app.exe ", "\"C:\\P Q\\app.exe\" "},
+        // A quoted value: one quoted program, with or without a blank in the directory.
+        {"C:\\a b", "\"my app.exe\" /q", "\"C:\\a b\\my app.exe\" \\q"},
+        {"C:\\App", "\"my app.exe\" /q", "\"C:\\App\\my app.exe\" \\q"},
+        {"C:\\App", "\"bin/my app.exe\"", "\"C:\\App\\bin\\my app.exe\""},
+        {"C:\\App", "\"my app.exe", "\"C:\\App\\my app.exe\""},  // never closed
+        // A network folder keeps its "\\"; "..\" stops at the share.
+        {"\\\\server\\share\\App", "app.exe", "\\\\server\\share\\App\\app.exe"},
+        {"\\\\server\\share\\App", "sub\\\\app.exe /q", "\\\\server\\share\\App\\sub\\app.exe \\q"},
+        {"\\\\server\\share\\App", "..\\..\\..\\app.exe", "\\\\server\\share\\..\\..\\app.exe"},
+        {"\\\\server\\share\\My App", "app.exe", "\"\\\\server\\share\\My App\\app.exe\""},
+        {"\\\\?\\C:\\App", "app.exe", "\\\\?\\C:\\App\\app.exe"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.directory));
+        CAPTURE(std::string(c.value));
+        CHECK(Tarnbolt::RunCommandFor(c.directory, c.value) == c.command);
+    }
 }
 
 TEST_CASE("SplitText keeps empty stretches") {

@@ -115,6 +115,45 @@ TEST_CASE("fixed file versions") {
     DeleteFileA(plain.c_str());
 }
 
+TEST_CASE("a damaged version resource is no version") {
+    Launcher launcher;
+    const std::string bytes = ReadAll(Payload("msvcrt.dll"));
+    size_t entry = 0, block = 0, blockSize = 0;
+    REQUIRE(Tarnbolt::LocateVersionResource(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                            bytes.size(), entry, block, blockSize));
+    const struct {
+        const char* what;
+        size_t at;
+        uint32_t value;
+        int width;  // bytes written at `at`, 0 for none
+        bool readable;
+    } copies[] = {
+        {"intact", 0, 0, 0, true},
+        {"resource cut to 20 bytes", entry + 4, 20, 4, false},
+        {"resource cut inside the fixed record", entry + 4, 60, 4, false},
+        {"length larger than the resource", block, 0xFFF0, 2, false},
+        {"length that ends inside the fixed record", block, 48, 2, false},
+        {"value length of no fixed record", block + 2, 40, 2, false},
+        {"signature broken", block + 40, 0, 4, false},
+    };
+    int n = 0;
+    for (const auto& c : copies) {
+        CAPTURE(std::string(c.what));
+        std::string damaged = bytes;
+        for (int i = 0; i < c.width; ++i) damaged[c.at + i] = static_cast<char>(c.value >> (8 * i));
+        // Not named like a library Wine carries, which would answer for it.
+        const std::string path = Env("TEMP") + "\\damaged-" + std::to_string(++n) + ".bin";
+        FILE* f = std::fopen(path.c_str(), "wb");
+        REQUIRE(f);
+        std::fwrite(damaged.data(), 1, damaged.size(), f);
+        std::fclose(f);
+        uint32_t high = 7, low = 7;
+        CHECK(launcher.ReadFileVersion(path, high, low) == c.readable);
+        if (!c.readable) CHECK((high == 7 && low == 7));
+        DeleteFileA(path.c_str());
+    }
+}
+
 TEST_CASE("embedded libraries' versions come from the resource bytes") {
     Launcher launcher;
     uint32_t high = 0, low = 0;

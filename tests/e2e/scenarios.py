@@ -72,6 +72,12 @@ def run_values(s, a):
         s.settings("C:\\App\\setup.ini", launch_settings(value))
         expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), command, module)
 
+    # A quoted program with a blank: one quoted path.
+    s.place("probe.exe", "C:\\App\\my app.exe")
+    s.settings("C:\\App\\setup.ini", launch_settings('"my app.exe" /q'))
+    expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), '"C:\\App\\my app.exe" \\q',
+                        "C:\\App\\my app.exe")
+
     # From a launcher one level down, ..\ reaches a sibling folder.
     s.place("tarnbolt.exe", "C:\\App\\Setup\\setup.exe")
     s.place("probe.exe", "C:\\App\\Other\\app.exe")
@@ -114,6 +120,29 @@ def blank_in_directory(s, a):
     s.settings("C:\\Program Files\\App\\setup.ini", launch_settings("app.exe"))
     expect_quiet_launch(s, s.run("C:\\Program Files\\App\\setup.exe"),
                         "\"C:\\Program Files\\App\\app.exe\"", "C:\\Program Files\\App\\app.exe")
+    # A quoted Run value is not quoted a second time.
+    s.place("probe.exe", "C:\\Program Files\\App\\my app.exe")
+    s.settings("C:\\Program Files\\App\\setup.ini", launch_settings('"my app.exe" /q'))
+    expect_quiet_launch(s, s.run("C:\\Program Files\\App\\setup.exe"),
+                        '"C:\\Program Files\\App\\my app.exe" \\q',
+                        "C:\\Program Files\\App\\my app.exe")
+
+
+@scenario
+def long_launcher_folder(s, a):
+    # A folder too long for the module name: the launcher cannot know its own path,
+    # so it reads no settings (not the bare name's in the Windows directory) and
+    # starts nothing (not app.exe at the root of the current drive).
+    folder = "C:\\" + "\\".join(["long folder %d " % i + "x" * 180 for i in range(6)])
+    s.check(len(folder) >= 1024, "folder of 1,024 characters or more")
+    s.place("tarnbolt.exe", folder + "\\setup.exe")
+    s.place("probe.exe", folder + "\\app.exe")
+    s.place("probe.exe", "C:\\app.exe")
+    s.settings(folder + "\\setup.ini", launch_settings("app.exe /q"))
+    s.settings("C:\\windows\\Tarnbolt.ini", launch_settings("app.exe /q"))
+    code, box, probes = s.run(folder + "\\setup.exe")
+    s.equal((code, box, probes), (0, None, []), "exit code, box, started programs")
+    s.check(not os.path.exists(os.path.join(s.temp_dir(), "msvcrt.dll")), "nothing extracted")
 
 
 @scenario

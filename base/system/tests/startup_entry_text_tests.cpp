@@ -17,15 +17,15 @@ struct Edit {
     std::string value;
 };
 
-Edit Add(const std::string& value) {
+Edit Add(const std::string& value, const std::string& path = P) {
     Edit e{false, false, "unset"};
-    e.result = AddToRunValue(value, P, e.write, e.value);
+    e.result = AddToRunValue(value, path, e.write, e.value);
     return e;
 }
 
-Edit Remove(const std::string& value) {
+Edit Remove(const std::string& value, const std::string& path = P) {
     Edit e{true, false, "unset"};
-    RemoveFromRunValue(value, P, e.write, e.value);
+    RemoveFromRunValue(value, path, e.write, e.value);
     return e;
 }
 
@@ -45,8 +45,8 @@ TEST_CASE("adding the quoted program to the Run value") {
     CHECK((e.result && e.write && e.value == Q));
     e = Add("a.exe");
     CHECK((e.result && e.write && e.value == "a.exe," + Q));
-    // Already there, in any position, quoted or not: nothing written.
-    for (const std::string& v : {Q, "a.exe," + Q + ",b.exe", P, "x" + P + "y"}) {
+    // Already there as a whole item, in any position, quoted or not: nothing written.
+    for (const std::string& v : {Q, "a.exe," + Q + ",b.exe", P, "a.exe, " + Q + " "}) {
         e = Add(v);
         CHECK((e.result && !e.write));
     }
@@ -83,7 +83,7 @@ TEST_CASE("a value that filled the reader's buffer is left alone") {
     Edit e = Add(full);
     CHECK_FALSE(e.write);
     CHECK_FALSE(e.result);
-    e = Add(full.substr(0, 10) + Q + full.substr(10 + Q.size()));
+    e = Add(full.substr(0, 10) + "," + Q + "," + full.substr(12 + Q.size()));
     CHECK((e.result && !e.write));  // found in what was read
     e = Remove(Q + "," + std::string(kProfileValueLongest - Q.size() - 1, 'b'));
     CHECK_FALSE(e.write);
@@ -97,4 +97,42 @@ TEST_CASE("a value that filled the reader's buffer is left alone") {
     CHECK((e.result && e.write && e.value == Q));
     e = Remove(Q + "," + std::string(kProfileValueLongest - Q.size() - 2, 'b'));
     CHECK((e.write && e.value == std::string(kProfileValueLongest - Q.size() - 2, 'b')));
+}
+
+TEST_CASE("only whole items name the program") {
+    // Another program whose text holds the path: not registered, not removed.
+    for (const std::string& v : {"x" + P + "y", P + ".old", "\"" + P + ".old\"", Q + " /x",
+                                 std::string("a.exe,\"C:\\Apps\\Setup.exe.old\",b.exe")}) {
+        CAPTURE(v);
+        Edit e = Add(v);
+        CHECK((e.result && e.write && e.value == v + "," + Q));
+        CHECK_FALSE(Remove(v).write);
+    }
+}
+
+TEST_CASE("removing after adding leaves the value as it was") {
+    const std::string withComma = "C:\\a,b\\setup.exe";
+    const std::string withBlank = "C:\\Program Files\\A B\\setup.exe";
+    const std::string values[] = {"", "a.exe", "a.exe,", ",", " ", "\"C:\\x,y\\b.exe\" /q",
+                                  "a.exe,,b.exe", "A.EXE /Q"};
+    for (const std::string& path : {P, withComma, withBlank}) {
+        for (const std::string& v : values) {
+            CAPTURE(path);
+            CAPTURE(v);
+            Edit added = Add(v, path);
+            REQUIRE((added.result && added.write));
+            Edit removed = Remove(added.value, path);
+            CHECK((removed.write && removed.value == v));
+        }
+    }
+}
+
+TEST_CASE("a value whose quotes do not pair up is left alone") {
+    // Appended behind an unpaired quote, the item could never be found again.
+    Edit e = Add("\"a.exe");
+    CHECK((!e.result && !e.write));
+    e = Add(Q + ",\"a.exe");  // found before the unpaired quote
+    CHECK((e.result && !e.write));
+    CHECK_FALSE(Remove(Q + ",\"a.exe").write);
+    CHECK_FALSE(Add("a.exe", "C:\\a\"b.exe").result);  // cannot be quoted
 }

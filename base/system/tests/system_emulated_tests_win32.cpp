@@ -161,24 +161,30 @@ std::string CommonStartup() {
     return status == ERROR_SUCCESS ? std::string(text) : std::string();
 }
 
+// Without `replacement` the value is deleted, else set to it.
 class CommonStartupRemoved {
 public:
-    CommonStartupRemoved() : saved_(CommonStartup()) {
+    explicit CommonStartupRemoved(const char* replacement = nullptr) : saved_(CommonStartup()) {
         REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders, 0, KEY_SET_VALUE, &key_) ==
                 ERROR_SUCCESS);
-        RegDeleteValueA(key_, "Common Startup");
+        if (replacement)
+            Set(replacement);
+        else
+            RegDeleteValueA(key_, "Common Startup");
     }
     ~CommonStartupRemoved() {
-        if (!saved_.empty())
-            RegSetValueExA(key_, "Common Startup", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(saved_.c_str()),
-                           static_cast<DWORD>(saved_.size() + 1));
+        if (!saved_.empty()) Set(saved_);
         RegCloseKey(key_);
     }
     CommonStartupRemoved(const CommonStartupRemoved&) = delete;
     CommonStartupRemoved& operator=(const CommonStartupRemoved&) = delete;
 
 private:
+    void Set(const std::string& value) {
+        RegSetValueExA(key_, "Common Startup", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    }
     std::string saved_;
     HKEY key_ = nullptr;
 };
@@ -290,6 +296,25 @@ TEST_SUITE("profile road") {
         SetRunValue("A.exe," + Quoted(Upper(ModulePath())) + ",B.exe /Quiet");
         CHECK(RemoveStartupEntry(nullptr));
         CHECK(RunValue() == "A.exe,B.exe /Quiet");
+    }
+
+    TEST_CASE("a program in a folder with a comma is removed again") {
+        RunValueCleared cleared;
+        const std::string folder = WindowsDirectory() + "\\temp\\Tarnbolt a,b";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string program = folder + "\\setup.exe";
+        REQUIRE(CopyFileA(ModulePath().c_str(), program.c_str(), FALSE));
+        SetRunValue("a.exe");
+        CHECK(AddStartupEntry(program.c_str()));
+        CHECK(RunValue() == "a.exe," + Quoted(program));
+        CHECK(RemoveStartupEntry(program.c_str()));
+        CHECK(RunValue() == "a.exe");
+        // The same name with ".old" behind it is another program.
+        SetRunValue(Quoted(program + ".old"));
+        CHECK(AddStartupEntry(program.c_str()));
+        CHECK(RunValue() == Quoted(program + ".old") + "," + Quoted(program));
+        DeleteFileA(program.c_str());
+        RemoveDirectoryA(folder.c_str());
     }
 
     TEST_CASE("a program that does not exist is neither added nor removed") {
@@ -404,18 +429,21 @@ TEST_SUITE("Windows 2000 road") {
         CHECK_FALSE(FileExists(missingLink));
     }
 
-    TEST_CASE("without Common Startup the link lands in the root of the current drive") {
+    TEST_CASE("without a Common Startup folder no link is made and none taken away") {
         InWindowsDirectory here;
-        CommonStartupRemoved removed;
-        REQUIRE(CommonStartup().empty());
         const std::string link = InWindowsDirectory::DriveRoot() + EntryName() + ".lnk";
-        DeleteFileA(link.c_str());
-
-        CHECK(AddStartupEntry(nullptr));
-        CHECK(FileExists(link));
-        CHECK(ReadShortcut(link).target == ModulePath());
-        CHECK(RemoveStartupEntry(nullptr));
-        CHECK_FALSE(FileExists(link));
+        for (const char* replacement : {static_cast<const char*>(nullptr), ""}) {
+            CommonStartupRemoved removed(replacement);
+            REQUIRE(CommonStartup().empty());
+            DeleteFileA(link.c_str());
+            CHECK_FALSE(AddStartupEntry(nullptr));
+            CHECK_FALSE(FileExists(link));
+            // A file of that name at the root of the drive is someone else's.
+            WriteFile(link);
+            CHECK_FALSE(RemoveStartupEntry(nullptr));
+            CHECK(FileExists(link));
+            DeleteFileA(link.c_str());
+        }
     }
 }
 
