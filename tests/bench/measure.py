@@ -217,6 +217,7 @@ def main():
     payload_files = sum(os.path.getsize(os.path.join(args.payload, n))
                         for n in ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll", "comctl32.dll"))
 
+    load = os.getloadavg()[0]  # before the bench adds its own
     bench = Bench(args)
     try:
         bench.start()
@@ -254,10 +255,10 @@ def main():
         ("size: difference (.rsrc section %d bytes; 4 DLLs %d bytes)" % (rsrc, payload_files),
          "%d bytes" % (with_payload - without_payload), ""),
     ]
-    print("Tarnbolt bench: %s; %s, %d cores, %s, load %.1f" % (
+    print("Tarnbolt bench: %s; %s, %d cores, %s, load %.1f before" % (
         args.build, subprocess.run(["wine", "--version"], capture_output=True,
                                    text=True).stdout.strip(), os.cpu_count(), host_cpu(),
-        os.getloadavg()[0]))
+        load))
     width = max(len(r[0]) for r in rows)
     value_width = max(len(r[1]) for r in rows)
     for name, value, goal in rows:
