@@ -3,6 +3,7 @@
 #include "launcher.h"
 
 #include "files/file_spec.h"
+#include "files/platform_names.h"
 #include "image_version.h"
 #include "version_block.h"
 
@@ -12,16 +13,11 @@
 namespace Tarnbolt {
 namespace {
 
-const DWORD kModuleNameSize = 1024;
+// The module name buffer of 1024 bytes: a longer name counts as unavailable.
+const size_t kModuleNameLimit = 1023;
 
-// The module's file name, or false. A name that filled the buffer was cut short
-// and is not the module's name.
 bool ModuleFileName(HINSTANCE instance, std::string& name) {
-    char buffer[kModuleNameSize];
-    DWORD length = GetModuleFileNameA(instance, buffer, kModuleNameSize);
-    if (length == 0 || length >= kModuleNameSize) return false;
-    name.assign(buffer, length);
-    return true;
+    return LumoBase::ReadModuleFileName(instance, kModuleNameLimit, name);
 }
 
 // The bytes of an embedded library in the loaded image; false when it is missing
@@ -68,15 +64,9 @@ std::string Launcher::TempFilePath(const std::string& name) const {
 }
 
 std::string Launcher::WindowsFilePath(const std::string& name) const {
-    UINT size = GetWindowsDirectoryA(nullptr, 0);
-    if (size == 0) return name;
-    char* buffer = new (std::nothrow) char[size + 1];
-    if (!buffer) return name;
-    UINT length = GetWindowsDirectoryA(buffer, size + 1);
-    std::string path;
-    if (length != 0 && length <= size) path = std::string(buffer, length) + "\\" + name;
-    delete[] buffer;
-    return path.empty() ? name : path;
+    std::string directory;
+    if (!LumoBase::ReadWindowsDirectory(0, directory)) return name;
+    return directory + "\\" + name;
 }
 
 bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const {

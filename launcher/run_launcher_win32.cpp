@@ -1,5 +1,6 @@
 #include "run_launcher.h"
 
+#include "settings.h"
 #include "system/startup_entry.h"
 
 #include <objbase.h>
@@ -18,14 +19,6 @@ static std::string g_message;
 static std::string g_caption;
 
 namespace {
-
-const DWORD kSettingSize = 512;
-
-std::string ReadSetting(const char* section, const char* key, const std::string& file,
-                        char (&buffer)[kSettingSize]) {
-    GetPrivateProfileStringA(section, key, "", buffer, kSettingSize, file.c_str());
-    return buffer;
-}
 
 bool FindOnSearchPath(const char* name) {
     char found[260];
@@ -46,6 +39,18 @@ void EnsureCommonControls(HINSTANCE instance) {
 }
 
 }  // namespace
+
+void LoadSettings(HINSTANCE instance, const std::string& file, uint32_t& preferredHigh,
+                  uint32_t& preferredLow) {
+    Settings read;
+    ReadSettings(file, read);
+    g_adminMessage = read.adminMessage;
+    g_adminMessageTitle = read.adminMessageTitle;
+    g_run = g_launcher.ResolveRunCommand(instance, read.run);
+    g_message = read.message;
+    g_caption = read.caption;
+    Launcher::ParseVersion(read.preferredVersion, preferredHigh, preferredLow);
+}
 
 bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferredLow) {
     const struct {
@@ -99,15 +104,8 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     if (g_launcher.ModuleDirectory(instance).empty()) return 0;
     const std::string settings = g_launcher.SettingsBasePath(instance) + ".ini";
 
-    char buffer[kSettingSize];
-    g_adminMessage = ReadSetting("Administrator", "AdminMessage", settings, buffer);
-    g_adminMessageTitle = ReadSetting("Administrator", "AdminMessageTitle", settings, buffer);
-    g_run = g_launcher.ResolveRunCommand(instance, ReadSetting("General", "Run", settings, buffer));
-    g_message = ReadSetting("General", "Message", settings, buffer);
-    g_caption = ReadSetting("General", "Caption", settings, buffer);
     uint32_t preferredHigh = 0, preferredLow = 0;
-    Launcher::ParseVersion(ReadSetting("General", "PreferredVersion", settings, buffer),
-                           preferredHigh, preferredLow);
+    LoadSettings(instance, settings, preferredHigh, preferredLow);
 
     if (!isAdministrator()) {
         MessageBoxA(nullptr, g_adminMessage.c_str(), g_adminMessageTitle.c_str(),

@@ -1,3 +1,4 @@
+#include "files/platform_names.h"
 #include "files/program_directory_operations.h"
 #include "files/win32au_file_spec.h"
 
@@ -5,10 +6,6 @@
 
 namespace LumoBase {
 namespace {
-
-unsigned long WindowsDirectoryQuery(char* buffer, unsigned long size) {
-    return GetWindowsDirectoryA(buffer, size);
-}
 
 unsigned long CurrentThreadIdentifier() { return GetCurrentThreadId(); }
 

@@ -1,5 +1,6 @@
 #include "modules/win32au_module_info.h"
 
+#include "files/platform_names.h"
 #include "modules/version_keys.h"
 #include "modules/win32au_module_handle.h"
 
@@ -123,12 +124,10 @@ bool WIN32AU_ModuleInfo::QueryModuleFileName(const ModuleHandle* module,
     fileName.clear();
     HMODULE handle = nullptr;
     if (!ToModuleHandle(module, handle)) return false;
-    char buffer[kFileNameBufferSize];
-    const DWORD length = GetModuleFileNameA(handle, buffer, kFileNameBufferSize);
-    // A name that fills the buffer was cut short, and need not end in a zero.
-    if (length == 0 || length >= kFileNameBufferSize) return false;
+    std::string name;
+    if (!ReadModuleFileName(handle, kFileNameBufferSize - 1, name)) return false;
     try {
-        fileName.assign(buffer, length);
+        fileName.assign(name.c_str(), name.size());
     } catch (const std::bad_alloc&) {
         fileName.clear();
         return false;

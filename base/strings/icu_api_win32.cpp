@@ -6,6 +6,8 @@
 
 #include "icu_api.h"
 
+#include "files/platform_names.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -25,9 +27,9 @@ FARPROC Resolve(HMODULE module, const char* name) {
 }
 
 bool Load(IcuConverterApi& api) {
+    // No heap: a refused allocation must not leave ICU unloadable for good.
     char path[MAX_PATH + 1];
-    DWORD len = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH) return false;
+    if (LumoBase::ReadModuleFileName(nullptr, path, MAX_PATH) == 0) return false;
     char* slash = std::strrchr(path, '\\');
     if (!slash) return false;
     size_t dirLen = static_cast<size_t>(slash - path) + 1;

@@ -1,5 +1,6 @@
 #include "system/startup_entry.h"
 
+#include "files/platform_names.h"
 #include "strings/pstring.h"
 #include "system/os_version.h"
 #include "system/registry.h"
@@ -18,15 +19,13 @@ namespace {
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kNt4Startup[] = "Profiles\\All Users\\Start Menu\\Programs\\Startup\\";
 
-// The program path: the argument, or the running executable's (cut at 264
-// characters, always terminated).
+// The program path: the argument, or the running executable's when its path has
+// at most 264 characters (a longer one would arrive cut and name another file).
 std::string ProgramPath(const char* argument) {
     if (argument && *argument) return argument;
-    char buffer[265];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, 264);
-    buffer[264] = '\0';
-    if (length > 264) length = 264;
-    return std::string(buffer, length);
+    std::string path;
+    ReadModuleFileName(nullptr, 264, path);
+    return path;
 }
 
 bool ProgramExists(const std::string& path) {
@@ -37,12 +36,11 @@ bool ProgramExists(const std::string& path) {
     return true;
 }
 
+// The Windows directory as a 264-byte buffer offering 263 bytes holds it.
 std::string WindowsDirectory() {
-    char buffer[264];
-    UINT length = GetWindowsDirectoryA(buffer, 263);
-    buffer[263] = '\0';
-    if (length == 0 || length > 263) return std::string();
-    return std::string(buffer, length);
+    std::string directory;
+    ReadWindowsDirectory(262, directory);
+    return directory;
 }
 
 // NT 4 and 2000 register a shortcut in the all-users Startup folder; later
