@@ -76,15 +76,12 @@ std::string JoinBelow(const std::string& directory, const std::string& name) {
 
 }  // namespace
 
-std::string RunCommandFor(const std::string& directory, const std::string& value) {
+void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
+                   std::string& rest) {
     const size_t start = value.find_first_not_of('/');
-    const bool quotedValue = start != std::string::npos && value[start] == '"';
-    if (!quotedValue && directory.find(' ') == std::string::npos) return JoinBelow(directory, value);
-
-    // An unquoted path with a blank lets the platform try a shorter program first
-    // (C:\Program.exe for C:\Program Files\...): the program is quoted, once.
-    std::string program, rest;
-    if (quotedValue) {
+    quoted = start != std::string::npos && value[start] == '"';
+    rest.clear();
+    if (quoted) {
         const size_t close = value.find('"', start + 1);
         program = value.substr(start + 1, close == std::string::npos ? close : close - start - 1);
         if (close != std::string::npos) rest = value.substr(close + 1);
@@ -93,9 +90,26 @@ std::string RunCommandFor(const std::string& directory, const std::string& value
         program = value.substr(0, blank);
         if (blank != std::string::npos) rest = value.substr(blank);
     }
+}
+
+std::string RunCommandFor(const std::string& directory, const std::string& value) {
+    bool quoted = false;
+    std::string program, rest;
+    SplitRunValue(value, quoted, program, rest);
+    if (!quoted && directory.find(' ') == std::string::npos) return JoinBelow(directory, value);
+
+    // An unquoted path with a blank lets the platform try a shorter program first
+    // (C:\Program.exe for C:\Program Files\...): the program is quoted, once.
     for (char& c : rest)
         if (c == '/') c = '\\';
     return "\"" + JoinBelow(directory, program) + "\"" + rest;
+}
+
+std::string RunProgramFor(const std::string& directory, const std::string& value) {
+    bool quoted = false;
+    std::string program, rest;
+    SplitRunValue(value, quoted, program, rest);
+    return JoinBelow(directory, program);
 }
 
 }  // namespace Tarnbolt

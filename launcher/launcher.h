@@ -77,9 +77,17 @@ bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& instal
 // last component.
 std::string SettingsBaseFromModuleName(const std::string& fileName);
 
+// The program part of a Run value and what follows it: the quoted part of a value
+// that quotes its program (`quoted`), else the value up to its first blank.
+void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
+                   std::string& rest);
+
 // The launch command line: the Run value joined below `directory` (the launcher's,
 // without a trailing backslash). The program is quoted when the directory holds a
 // blank or the value quotes it; a network folder keeps its leading "\\".
 std::string RunCommandFor(const std::string& directory, const std::string& value);
+
+// The program file that command line starts, unquoted.
+std::string RunProgramFor(const std::string& directory, const std::string& value);
 
 }  // namespace Tarnbolt
