@@ -134,7 +134,7 @@ Blob Imports(const std::vector<Import>& list, uint32_t rva, bool plus) {
     return out;
 }
 
-struct Spec {
+struct Recipe {
     bool plus = false;
     uint32_t sizeOfHeaders = 0x400, checkSum = 0;
     std::vector<Res> resources;
@@ -168,38 +168,38 @@ Blob VersionBlob() {
 }
 
 // A small image: .text, then .idata and .rsrc when there is something to hold.
-Image Make(const Spec& spec) {
+Image Make(const Recipe& recipe) {
     Image image;
     Blob& b = image.bytes;
-    const uint32_t optionalSize = spec.plus ? 240 : 224;
+    const uint32_t optionalSize = recipe.plus ? 240 : 224;
     std::vector<std::pair<std::string, Blob>> sections = {{".text", Blob(0x30, 0xC3)}};
     auto rvaOf = [](size_t index) { return static_cast<uint32_t>(0x1000 + 0x10000 * index); };
     int importDir = -1, resourceDir = -1;
-    if (!spec.imports.empty()) {
+    if (!recipe.imports.empty()) {
         importDir = static_cast<int>(sections.size());
-        sections.push_back({".idata", Imports(spec.imports, rvaOf(sections.size()), spec.plus)});
+        sections.push_back({".idata", Imports(recipe.imports, rvaOf(sections.size()), recipe.plus)});
     }
-    if (!spec.resources.empty()) {
+    if (!recipe.resources.empty()) {
         resourceDir = static_cast<int>(sections.size());
-        sections.push_back({".rsrc", Tree(spec.resources, rvaOf(sections.size()))});
+        sections.push_back({".rsrc", Tree(recipe.resources, rvaOf(sections.size()))});
     }
-    b.assign(spec.sizeOfHeaders, 0);
+    b.assign(recipe.sizeOfHeaders, 0);
     Put16(b, 0, 0x5A4D);
     Put32(b, 0x3C, 0x80);
     Put32(b, 0x80, 0x00004550);
-    Put16(b, 0x84, spec.plus ? 0x8664 : 0x14C);
+    Put16(b, 0x84, recipe.plus ? 0x8664 : 0x14C);
     Put16(b, 0x86, static_cast<uint32_t>(sections.size()));
     Put16(b, 0x94, optionalSize);
-    Put16(b, 0x96, spec.plus ? 0x2022 : 0x0102);  // a DLL in the PE32+ case
+    Put16(b, 0x96, recipe.plus ? 0x2022 : 0x0102);  // a DLL in the PE32+ case
     image.optional = 0x98;
-    const size_t o = image.optional, dirs = o + (spec.plus ? 112 : 96);
-    Put16(b, o, spec.plus ? 0x20B : 0x10B);
+    const size_t o = image.optional, dirs = o + (recipe.plus ? 112 : 96);
+    Put16(b, o, recipe.plus ? 0x20B : 0x10B);
     Put32(b, o + 32, 0x1000);
     Put32(b, o + 36, 0x200);
-    Put32(b, o + 60, spec.sizeOfHeaders);
-    Put32(b, o + 64, spec.checkSum);
-    Put16(b, o + 68, spec.plus ? 3 : 2);
-    Put32(b, o + (spec.plus ? 108 : 92), 16);
+    Put32(b, o + 60, recipe.sizeOfHeaders);
+    Put32(b, o + 64, recipe.checkSum);
+    Put16(b, o + 68, recipe.plus ? 3 : 2);
+    Put32(b, o + (recipe.plus ? 108 : 92), 16);
     image.sectionTable = o + optionalSize;
     image.sections = static_cast<uint32_t>(sections.size());
     for (size_t i = 0; i < sections.size(); ++i) {
@@ -223,13 +223,13 @@ Image Make(const Spec& spec) {
     return image;
 }
 
-Spec Standard(bool plus) {
-    Spec spec;
-    spec.plus = plus;
-    spec.resources = kResources;
-    spec.resources.back().bytes = VersionBlob();
-    spec.imports = {{"KERNEL32.dll", {"ExitProcess", "#17"}}, {"User32.DLL", {"MessageBoxA"}}};
-    return spec;
+Recipe Standard(bool plus) {
+    Recipe recipe;
+    recipe.plus = plus;
+    recipe.resources = kResources;
+    recipe.resources.back().bytes = VersionBlob();
+    recipe.imports = {{"KERNEL32.dll", {"ExitProcess", "#17"}}, {"User32.DLL", {"MessageBoxA"}}};
+    return recipe;
 }
 
 bool Find(const Blob& b, const char* type, uint32_t id, Blob& bytes) {
@@ -263,7 +263,7 @@ TEST_CASE("image facts and imports, PE32 and PE32+") {
         CHECK(got == std::vector<std::string>{"kernel32.dll ExitProcess", "kernel32.dll #17", "user32.dll MessageBoxA"});
 
         // No import directory: readable and empty. One that leads nowhere: unreadable.
-        Spec bare = Standard(plus);
+        Recipe bare = Standard(plus);
         bare.imports.clear();
         Image none = Make(bare);
         REQUIRE(ReadPeInfo(none.bytes.data(), none.bytes.size(), info));
@@ -307,7 +307,7 @@ TEST_CASE("stamping replaces one id, adds another and keeps every other resource
         REQUIRE(StampResources(out, "DLL", {{200, Text("x")}}, again));
         CHECK((Find(again, "DLL", 200, bytes) && bytes == Text("x")));
         CHECK((Find(again, "DLL", 103, bytes) && bytes == odd));
-        Spec bare = Standard(plus);
+        Recipe bare = Standard(plus);
         bare.resources.clear();
         REQUIRE(StampResources(Make(bare).bytes, "DLL", {{107, added}}, out));
         CHECK((Find(out, "DLL", 107, bytes) && bytes == added));
@@ -317,7 +317,7 @@ TEST_CASE("stamping replaces one id, adds another and keeps every other resource
 
 TEST_CASE("stamping refuses what it cannot do and leaves out untouched") {
     const Image image = Make(Standard(false));
-    Spec tight = Standard(false);
+    Recipe tight = Standard(false);
     tight.sizeOfHeaders = 0x200;  // three section headers fill it
     struct Case {
         const char* what;
