@@ -1,0 +1,390 @@
+#include "check.h"
+
+#include "image_version.h"
+#include "launcher.h"
+#include "pe_image.h"
+#include "strings/text_split.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace Tarnbolt {
+namespace {
+
+const size_t kKept = kSettingBufferSize - 1;
+
+struct PayloadSlot {
+    int id;
+    const char* name;
+    bool runtime;  // the installation needs it; comctl32.dll only where it is missing
+};
+const PayloadSlot kPayloads[] = {{kPayloadMsvcrt, "msvcrt.dll", true},
+                                 {kPayloadMsvcp60, "msvcp60.dll", true},
+                                 {kPayloadMsvcirt, "msvcirt.dll", true},
+                                 {kPayloadComctl32, "comctl32.dll", false}};
+
+void Add(std::vector<Finding>& findings, Severity severity, const char* code,
+         const std::string& message) {
+    findings.push_back(Finding{severity, code, message});
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Number(size_t n) { return std::to_string(n); }
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Why a PreferredVersion text is not four dotted numbers from 0 to 65535, or "".
+std::string VersionFault(const std::string& text) {
+    if (text.find('.') == std::string::npos) return "it has no dot";
+    const std::vector<std::string> parts = LumoBase::SplitText(text, ".");
+    if (parts.size() > 4) return "it has " + Number(parts.size()) + " parts; the launcher reads four";
+    for (const std::string& part : parts) {
+        if (!part.empty() && part[0] == '-') return "part " + Quoted(part) + " is negative";
+        if (!IsDigits(part)) return "part " + Quoted(part) + " is not a number";
+        if (part.size() > 5 || std::stoul(part) > 65535)
+            return "part " + Quoted(part) + " is above 65535";
+    }
+    return "";
+}
+
+bool IsAbsolute(const std::string& program) {
+    if (program.size() >= 2 && program[1] == ':' &&
+        ((program[0] >= 'A' && program[0] <= 'Z') || (program[0] >= 'a' && program[0] <= 'z')))
+        return true;
+    return !program.empty() && program[0] == '\\';
+}
+
+size_t RootLength(const std::string& folder) {
+    if (folder.compare(0, 2, "\\\\") == 0) {  // \\server\share
+        size_t server = folder.find('\\', 2);
+        if (server == std::string::npos) return folder.size();
+        size_t share = folder.find('\\', server + 1);
+        return share == std::string::npos ? folder.size() : share;
+    }
+    return folder.size() >= 2 && folder[1] == ':' ? 2 : 0;
+}
+
+// Whether the program's "..\" steps climb above the root of the folder.
+bool ClimbsPastRoot(const std::string& folder, const std::string& program) {
+    long depth = 0;
+    for (const std::string& part : LumoBase::SplitText(folder.substr(RootLength(folder)) + "\\", "\\"))
+        if (!part.empty()) ++depth;
+    std::string path = program;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::vector<std::string> parts = LumoBase::SplitText(path + "\\", "\\");
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i] == "..") {
+            if (--depth < 0) return true;
+        } else if (!parts[i].empty() && parts[i] != ".") {
+            ++depth;
+        }
+    }
+    return false;
+}
+
+void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
+    const std::string& run = input.seen.run;
+    if (run.empty()) {
+        Add(findings, Severity::kError, "run-empty",
+            "Run is empty: the launcher would start " + Quoted(input.folder + "\\") +
+                ", which is no program");
+        return;
+    }
+    if (input.whole.run.size() > run.size())
+        Add(findings, Severity::kError, "run-cut",
+            "Run is " + Number(input.whole.run.size()) + " characters long; the launcher keeps " +
+                Number(kKept) + ": " + Quoted(run));
+
+    bool quoted = false;
+    std::string program, rest;
+    SplitRunValue(run, quoted, program, rest);
+    if (quoted)
+        Add(findings, Severity::kWarning, "run-quoted",
+            "the program name is quoted: the launcher takes " + Quoted(program) +
+                " as one path below its folder and passes the rest on");
+    const std::string stripped = program.substr(std::min(program.find_first_not_of('/'), program.size()));
+    if (IsAbsolute(stripped))
+        Add(findings, Severity::kWarning, "run-absolute",
+            Quoted(stripped) + " is an absolute path; the launcher joins it below its folder: " +
+                Quoted(RunProgramFor(input.folder, run)));
+    if (ClimbsPastRoot(input.folder, stripped))
+        Add(findings, Severity::kWarning, "run-climbs",
+            Quoted(program) + " climbs above the root of " + Quoted(input.folder) +
+                "; it stops at the root: " + Quoted(RunProgramFor(input.folder, run)));
+    if (rest.find('/') != std::string::npos) {
+        std::string turned = rest;
+        std::replace(turned.begin(), turned.end(), '/', '\\');
+        Add(findings, Severity::kWarning, "run-switch-slash",
+            "the slashes after the program become backslashes: the program gets" + turned);
+    }
+    const std::string path = RunProgramFor(input.folder, run);
+    if (!input.fileExists || !input.fileExists(path))
+        Add(findings, Severity::kError, "run-missing", "the program " + Quoted(path) + " is not there");
+}
+
+}  // namespace
+
+bool IsStandIn(const unsigned char* image, size_t size) {
+    size_t offset = 0, length = 0;
+    return FindPeResource(image, size, "TARNBOLT_STANDIN", 1, offset, length);
+}
+
+std::string VersionText(uint32_t high, uint32_t low) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(high >> 16),
+                  static_cast<unsigned>(high & 0xffff), static_cast<unsigned>(low >> 16),
+                  static_cast<unsigned>(low & 0xffff));
+    return text;
+}
+
+std::string MachineName(uint16_t machine) {
+    if (machine == 0x14c) return "i386";
+    if (machine == 0x8664) return "x86-64";
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(machine));
+    return text;
+}
+
+int CheckReport::Errors() const {
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                          [](const Finding& f) { return f.severity == Severity::kError; }));
+}
+
+int CheckReport::Warnings() const { return static_cast<int>(findings.size()) - Errors(); }
+
+int CheckReport::ExitCode() const { return Errors() ? 2 : Warnings() ? 1 : 0; }
+
+void CheckSettings(const CheckInput& input, std::vector<Finding>& findings) {
+    if (!input.settingsExist) {
+        Add(findings, Severity::kError, "settings-missing",
+            "there is no settings file " + Quoted(input.settingsPath) +
+                ": every value is empty and the launcher starts nothing");
+        return;
+    }
+    const Settings& seen = input.seen;
+    if (seen.preferredVersion.empty()) {
+        Add(findings, Severity::kWarning, "preferred-empty",
+            "PreferredVersion is empty: 0.0.0.0, so any msvcrt.dll is recent enough and the "
+            "runtime is never installed");
+    } else {
+        const std::string fault = VersionFault(seen.preferredVersion);
+        if (!fault.empty()) {
+            uint32_t high = 0, low = 0;
+            Launcher::ParseVersion(seen.preferredVersion, high, low);
+            Add(findings, Severity::kWarning, "preferred-malformed",
+                "PreferredVersion " + Quoted(seen.preferredVersion) + " is not dotted numbers from "
+                "0 to 65535 (" + fault + "): the launcher reads it as " + VersionText(high, low));
+        }
+    }
+
+    CheckRun(input, findings);
+
+    const struct {
+        const char* key;
+        const std::string Settings::*value;
+        const char* box;
+    } texts[] = {{"AdminMessage", &Settings::adminMessage, "the administrator box shows no text"},
+                 {"AdminMessageTitle", &Settings::adminMessageTitle,
+                  "the administrator box has no title"},
+                 {"Message", &Settings::message, "the restart box shows no text"},
+                 {"Caption", &Settings::caption, "the restart box has no title"}};
+    for (const auto& t : texts) {
+        if ((seen.*t.value).empty())
+            Add(findings, Severity::kWarning, "box-text-empty",
+                std::string(t.key) + " is empty: " + t.box);
+    }
+    const struct {
+        const char* key;
+        const std::string Settings::*value;
+    } cut[] = {{"AdminMessage", &Settings::adminMessage},
+               {"AdminMessageTitle", &Settings::adminMessageTitle},
+               {"Message", &Settings::message},
+               {"Caption", &Settings::caption},
+               {"PreferredVersion", &Settings::preferredVersion}};
+    for (const auto& c : cut) {
+        if ((input.whole.*c.value).size() > (seen.*c.value).size())
+            Add(findings, Severity::kWarning, "value-cut",
+                std::string(c.key) + " is " + Number((input.whole.*c.value).size()) +
+                    " characters long; the launcher keeps " + Number(kKept));
+    }
+}
+
+CheckReport CheckLauncher(const CheckInput& input) {
+    CheckReport report;
+    std::vector<Finding>& findings = report.findings;
+    const unsigned char* image = input.launcher.data();
+    const size_t size = input.launcher.size();
+
+    PeInfo info;
+    if (!ReadPeInfo(image, size, info)) {
+        Add(findings, Severity::kError, "launcher-unreadable",
+            Quoted(input.launcherPath) + " is not a Windows program");
+        return report;
+    }
+    const bool wide = input.machine == 0x8664;
+    if (info.machine != input.machine || info.pe32Plus != wide)
+        Add(findings, Severity::kError, "launcher-not-pe32",
+            "the launcher is a " + MachineName(info.machine) + (info.pe32Plus ? " PE32+" : " PE32") +
+                " program; it must be " + MachineName(input.machine) + (wide ? " PE32+" : " PE32"));
+    if (info.isDll) Add(findings, Severity::kError, "launcher-unreadable", "the launcher is a DLL");
+    if (info.subsystem != 2)
+        Add(findings, Severity::kError, "launcher-not-gui",
+            "the launcher is not of the GUI subsystem (" + Number(info.subsystem) +
+                "): a console window would open");
+    if (!info.importsReadable) {
+        Add(findings, Severity::kError, "launcher-imports", "the launcher's import table cannot be read");
+    } else {
+        for (const PeImport& import : info.imports) {
+            const std::string entry = Lower(import.dll) + " " + import.function;
+            if (!input.allowList ||
+                std::find(input.allowList->begin(), input.allowList->end(), entry) ==
+                    input.allowList->end())
+                Add(findings, Severity::kError, "launcher-imports",
+                    "the launcher imports " + entry +
+                        ", which is not on the allow-list: it may not load on older Windows");
+        }
+    }
+
+    for (const PayloadSlot& slot : kPayloads) {
+        PayloadReport payload;
+        payload.id = slot.id;
+        payload.name = slot.name;
+        const std::string what = std::string(slot.name) + " (resource " + Number(slot.id) + ")";
+        const Severity severity = slot.runtime ? Severity::kError : Severity::kWarning;
+        size_t offset = 0, length = 0;
+        PeInfo library;
+        if (!FindPeResource(image, size, "DLL", static_cast<uint32_t>(slot.id), offset, length) ||
+            length == 0) {
+            Add(findings, severity, "payload-missing",
+                what + " is not embedded" +
+                    (slot.runtime ? ": the runtime cannot be installed"
+                                  : ": nothing is copied where comctl32.dll is missing"));
+        } else {
+            payload.present = true;
+            const unsigned char* bytes = image + offset;
+            if (!ReadPeInfo(bytes, length, library) || !library.isDll) {
+                Add(findings, Severity::kError, "payload-not-dll", what + " is not a DLL");
+            } else {
+                payload.dll = true;
+                payload.machine = MachineName(library.machine);
+                if (library.machine != input.machine)
+                    Add(findings, Severity::kError, "payload-wrong-arch",
+                        what + " is an " + payload.machine + " library; the launcher needs " +
+                            MachineName(input.machine) + " libraries");
+                // The build's stand-ins carry versions but no code: installed, they
+                // would replace a system library with an empty one.
+                if (IsStandIn(bytes, length))
+                    Add(findings, Severity::kError, "payload-stand-in",
+                        what + " is the build's stand-in, not a library to install: embed real ones");
+            }
+            payload.versionKnown = ReadImageFixedVersion(bytes, length, payload.high, payload.low);
+            if (payload.dll && !payload.versionKnown)
+                Add(findings, severity, "payload-no-version",
+                    what + " has no readable file version" +
+                        (slot.runtime ? ": the launcher never installs it" : ""));
+        }
+        report.payloads.push_back(payload);
+    }
+
+    CheckSettings(input, findings);
+
+    const PayloadReport& runtime = report.payloads[0];
+    if (input.settingsExist && runtime.versionKnown) {
+        uint32_t high = 0, low = 0;
+        Launcher::ParseVersion(input.seen.preferredVersion, high, low);
+        if (!Launcher::IsVersionAtLeast(high, low, runtime.high, runtime.low))
+            Add(findings, Severity::kError, "preferred-unmet",
+                "the embedded msvcrt.dll is " + VersionText(runtime.high, runtime.low) +
+                    ", older than PreferredVersion " + VersionText(high, low) +
+                    ": the launcher would refuse to install it, and the main program would never start "
+                    "where the installed runtime is older");
+    }
+    return report;
+}
+
+namespace {
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            // Text in the ANSI code page has no one meaning: bytes above 127 as Latin-1.
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+const char* SeverityName(Severity severity) {
+    return severity == Severity::kError ? "error" : "warning";
+}
+
+std::string Plural(int n, const char* word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+std::string FormatText(const CheckInput& input, const CheckReport& report) {
+    std::string out = "launcher: " + input.launcherPath + "\nsettings: " + input.settingsPath +
+                      "\nfolder:   " + input.folder + "\n";
+    for (const PayloadReport& p : report.payloads) {
+        out += "payload " + std::to_string(p.id) + " " + p.name + ": ";
+        if (!p.present) {
+            out += "missing\n";
+            continue;
+        }
+        out += p.versionKnown ? VersionText(p.high, p.low) : std::string("no version");
+        out += ", " + (p.dll ? p.machine : std::string("not a DLL")) + "\n";
+    }
+    for (const Finding& f : report.findings)
+        out += std::string(SeverityName(f.severity)) + ": " + f.code + ": " + f.message + "\n";
+    out += Plural(report.Errors(), "error") + ", " + Plural(report.Warnings(), "warning") + "\n";
+    return out;
+}
+
+std::string FormatJson(const CheckInput& input, const CheckReport& report) {
+    std::string out = "{\"launcher\":" + JsonString(input.launcherPath) +
+                      ",\"settings\":" + JsonString(input.settingsPath) +
+                      ",\"folder\":" + JsonString(input.folder) + ",\"payloads\":[";
+    for (size_t i = 0; i < report.payloads.size(); ++i) {
+        const PayloadReport& p = report.payloads[i];
+        if (i) out += ",";
+        out += "{\"id\":" + std::to_string(p.id) + ",\"name\":" + JsonString(p.name) +
+               ",\"present\":" + (p.present ? "true" : "false") +
+               ",\"dll\":" + (p.dll ? "true" : "false") +
+               ",\"machine\":" + (p.dll ? JsonString(p.machine) : std::string("null")) +
+               ",\"version\":" +
+               (p.versionKnown ? JsonString(VersionText(p.high, p.low)) : std::string("null")) + "}";
+    }
+    out += "],\"findings\":[";
+    for (size_t i = 0; i < report.findings.size(); ++i) {
+        const Finding& f = report.findings[i];
+        if (i) out += ",";
+        out += "{\"severity\":" + JsonString(SeverityName(f.severity)) +
+               ",\"code\":" + JsonString(f.code) + ",\"message\":" + JsonString(f.message) + "}";
+    }
+    out += "],\"errors\":" + std::to_string(report.Errors()) +
+           ",\"warnings\":" + std::to_string(report.Warnings()) +
+           ",\"exit\":" + std::to_string(report.ExitCode()) + "}\n";
+    return out;
+}
+
+}  // namespace Tarnbolt

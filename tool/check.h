@@ -1,0 +1,72 @@
+#pragma once
+// What a packager is told about a built launcher and its settings before shipping:
+// every finding names what the launcher will make of the input.
+
+#include "settings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Tarnbolt {
+
+enum class Severity { kWarning, kError };
+
+struct Finding {
+    Severity severity;
+    std::string code;     // stable, for scripts and the troubleshooting guide
+    std::string message;
+};
+
+struct PayloadReport {
+    int id = 0;
+    std::string name;
+    bool present = false;
+    bool dll = false;
+    std::string machine;   // "i386", "x86-64", or the number
+    bool versionKnown = false;
+    uint32_t high = 0, low = 0;
+};
+
+struct CheckInput {
+    std::string launcherPath, settingsPath, folder;
+    std::vector<unsigned char> launcher;  // the whole file
+    bool settingsExist = false;
+    Settings seen;    // as the launcher reads them (511 characters at most)
+    Settings whole;   // read through a large buffer: longer values show as cut
+    // The architecture the launcher and its libraries must have (machine field).
+    uint16_t machine = 0x14c;
+    // Import allow-list entries: "<dll> <function>", the dll in lower case.
+    const std::vector<std::string>* allowList = nullptr;
+    // Whether a file exists at a full path (not a directory).
+    std::function<bool(const std::string&)> fileExists;
+};
+
+struct CheckReport {
+    std::vector<PayloadReport> payloads;
+    std::vector<Finding> findings;
+    int Errors() const;
+    int Warnings() const;
+    // 0 clean, 1 warnings only, 2 errors.
+    int ExitCode() const;
+};
+
+CheckReport CheckLauncher(const CheckInput& input);
+
+// The findings about the settings alone (part of CheckLauncher).
+void CheckSettings(const CheckInput& input, std::vector<Finding>& findings);
+
+// Whether a library image is one of the build's stand-ins (marked by a resource).
+bool IsStandIn(const unsigned char* image, size_t size);
+
+// A fixed file version as dotted numbers.
+std::string VersionText(uint32_t high, uint32_t low);
+
+// The name the machine field stands for.
+std::string MachineName(uint16_t machine);
+
+std::string FormatText(const CheckInput& input, const CheckReport& report);
+std::string FormatJson(const CheckInput& input, const CheckReport& report);
+
+}  // namespace Tarnbolt
