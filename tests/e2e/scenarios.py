@@ -271,24 +271,58 @@ def registration(s, version):
     return None
 
 
-def whole_road(s, a, version):
+def stamp_launcher(s, a, target, settings):
+    """The launcher built with stand-ins, stamped as a packager would with the
+    packager's tool: the native runtime copy as msvcrt.dll, copies of it with the
+    other libraries' versions as msvcp60.dll and msvcirt.dll (code and a version, as
+    real ones have), the prefix's own comctl32.dll. The tool's check of the result
+    must be clean. Answers the stamped files by name."""
+    runtime = os.path.join(a.native, "payload", "msvcrt.dll")
+    files = {"msvcrt.dll": runtime, "comctl32.dll": s.system32("comctl32.dll")}
+    for name, version in (("msvcp60.dll", "6.0.8168.0"), ("msvcirt.dll", "6.1.8637.0")):
+        files[name] = os.path.join(s.root, name)
+        subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "native_runtime.py"),
+                        runtime, files[name], version], check=True)
+    for name, path in files.items():
+        with open(path, "rb") as f:
+            s.write("C:\\Pkg\\" + name, f.read())
+    s.place("tarnbolt.exe", "C:\\Pkg\\tarnbolt.exe")
+    s.place("tarnbolt-tool.exe", "C:\\Pkg\\tarnbolt-tool.exe")
+    args = ["C:\\Pkg\\tarnbolt-tool.exe", "stamp", "C:\\Pkg\\tarnbolt.exe", "-o", target,
+            "--settings", settings]
+    for name in ("msvcrt", "msvcp60", "msvcirt", "comctl32"):
+        args += ["--" + name, "C:\\Pkg\\%s.dll" % name]
+    result = s.wine(*args)
+    report = result.stdout.decode("latin-1", errors="replace")
+    s.equal(result.returncode, 0, "stamp and check, exit code (%s)" % report.strip()[-400:])
+    s.check("0 errors, 0 warnings" in report, "the stamped launcher checks clean")
+    s.check(s.read(target) is not None, "stamped launcher written")
+    return files
+
+
+def whole_road(s, a, version, stamped=False):
     """An installed runtime older than PreferredVersion: deferred replacement, the
     restart box, registration and restart; after the restart the launcher runs again,
     takes its registration away and starts the main application."""
-    s.place("tarnbolt_native_payload.exe", "C:\\App\\setup.exe")
     s.place("probe.exe", "C:\\App\\app.exe")
-    s.settings("C:\\App\\setup.ini", {"General": {
-        "Run": "app.exe", "Message": "Setup must restart Windows.", "Caption": "Restart",
-        "PreferredVersion": "6.1.8637.0"}})
+    s.settings("C:\\App\\setup.ini", {
+        "Administrator": {"AdminMessage": "Log on as an administrator.", "AdminMessageTitle": "Setup"},
+        "General": {"Run": "app.exe", "Message": "Setup must restart Windows.", "Caption": "Restart",
+                    "PreferredVersion": "6.1.8637.0"}})
+    if stamped:
+        sources = stamp_launcher(s, a, "C:\\App\\setup.exe", "C:\\App\\setup.ini")
+    else:
+        s.place("tarnbolt_native_payload.exe", "C:\\App\\setup.exe")
+        sources = {"msvcrt.dll": os.path.join(a.native, "payload", "msvcrt.dll"),
+                   "msvcp60.dll": os.path.join(a.payload, "msvcp60.dll"),
+                   "msvcirt.dll": os.path.join(a.payload, "msvcirt.dll")}
     if version == "nt40":
         os.makedirs(s.unix(NT4_STARTUP), exist_ok=True)  # present on every NT 4 machine
     s.set_windows_version("setup.exe", version)
     s.native_runtime_for("setup.exe")
-    payload = open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb").read()
+    payload = open(sources["msvcrt.dll"], "rb").read()
     installed = {n: fixed_version(s.read("C:\\windows\\system32\\" + n)) for n in RUNTIME}
-    embedded = {"msvcrt.dll": fixed_version(payload),
-                "msvcp60.dll": fixed_version(open(os.path.join(a.payload, "msvcp60.dll"), "rb").read()),
-                "msvcirt.dll": fixed_version(open(os.path.join(a.payload, "msvcirt.dll"), "rb").read())}
+    embedded = {n: fixed_version(open(sources[n], "rb").read()) for n in RUNTIME}
     # Never an older library over a newer one.
     queued = [n for n in RUNTIME if not (installed[n] and embedded[n] < installed[n])]
     s.check("msvcrt.dll" in queued, "the runtime is queued")
@@ -339,6 +373,9 @@ def whole_road(s, a, version):
 for _version in ("win95", "win98", "winme", "nt40", "win2k", "winxp", "win7"):
     SCENARIOS["whole_road_" + _version] = (lambda v: lambda s, a: whole_road(s, a, v))(_version)
     SCENARIOS["whole_road_" + _version].native = True
+# The packager's road: stamped with the tool instead of rebuilt with the payload.
+SCENARIOS["whole_road_stamped"] = lambda s, a: whole_road(s, a, "winxp", stamped=True)
+SCENARIOS["whole_road_stamped"].native = True
 
 
 @scenario
