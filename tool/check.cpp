@@ -6,7 +6,6 @@
 #include "strings/text_split.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace Tarnbolt {
 namespace {
@@ -30,7 +29,22 @@ void Add(std::vector<Finding>& findings, Severity severity, const char* code,
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string Number(size_t n) { return std::to_string(n); }
+// Plain digits: the runtime's formatted output is more than a report needs.
+std::string Number(size_t n) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
+        n /= 10;
+    } while (n);
+    return digits;
+}
+
+std::string Hex4(unsigned value) {
+    const char* digits = "0123456789abcdef";
+    std::string text;
+    for (int shift = 12; shift >= 0; shift -= 4) text += digits[(value >> shift) & 15];
+    return text;
+}
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -51,7 +65,9 @@ std::string VersionFault(const std::string& text) {
     for (const std::string& part : parts) {
         if (!part.empty() && part[0] == '-') return "part " + Quoted(part) + " is negative";
         if (!IsDigits(part)) return "part " + Quoted(part) + " is not a number";
-        if (part.size() > 5 || std::stoul(part) > 65535)
+        unsigned long value = 0;
+        for (char c : part) value = part.size() > 5 ? 65536 : value * 10 + static_cast<unsigned long>(c - '0');
+        if (value > 65535)
             return "part " + Quoted(part) + " is above 65535";
     }
     return "";
@@ -140,19 +156,14 @@ bool IsStandIn(const unsigned char* image, size_t size) {
 }
 
 std::string VersionText(uint32_t high, uint32_t low) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(high >> 16),
-                  static_cast<unsigned>(high & 0xffff), static_cast<unsigned>(low >> 16),
-                  static_cast<unsigned>(low & 0xffff));
-    return text;
+    return Number(high >> 16) + "." + Number(high & 0xffff) + "." + Number(low >> 16) + "." +
+           Number(low & 0xffff);
 }
 
 std::string MachineName(uint16_t machine) {
     if (machine == 0x14c) return "i386";
     if (machine == 0x8664) return "x86-64";
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(machine));
-    return text;
+    return "0x" + Hex4(machine);
 }
 
 int CheckReport::Errors() const {
@@ -322,9 +333,7 @@ std::string JsonString(const std::string& text) {
             out += static_cast<char>(c);
         } else if (c < 0x20 || c >= 0x7f) {
             // Text in the ANSI code page has no one meaning: bytes above 127 as Latin-1.
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
+            out += "\\u" + Hex4(c);
         } else {
             out += static_cast<char>(c);
         }
@@ -337,7 +346,7 @@ const char* SeverityName(Severity severity) {
 }
 
 std::string Plural(int n, const char* word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    return Number(n) + " " + word + (n == 1 ? "" : "s");
 }
 
 }  // namespace
@@ -346,7 +355,7 @@ std::string FormatText(const CheckInput& input, const CheckReport& report) {
     std::string out = "launcher: " + input.launcherPath + "\nsettings: " + input.settingsPath +
                       "\nfolder:   " + input.folder + "\n";
     for (const PayloadReport& p : report.payloads) {
-        out += "payload " + std::to_string(p.id) + " " + p.name + ": ";
+        out += "payload " + Number(p.id) + " " + p.name + ": ";
         if (!p.present) {
             out += "missing\n";
             continue;
@@ -367,7 +376,7 @@ std::string FormatJson(const CheckInput& input, const CheckReport& report) {
     for (size_t i = 0; i < report.payloads.size(); ++i) {
         const PayloadReport& p = report.payloads[i];
         if (i) out += ",";
-        out += "{\"id\":" + std::to_string(p.id) + ",\"name\":" + JsonString(p.name) +
+        out += "{\"id\":" + Number(p.id) + ",\"name\":" + JsonString(p.name) +
                ",\"present\":" + (p.present ? "true" : "false") +
                ",\"dll\":" + (p.dll ? "true" : "false") +
                ",\"machine\":" + (p.dll ? JsonString(p.machine) : std::string("null")) +
@@ -381,9 +390,9 @@ std::string FormatJson(const CheckInput& input, const CheckReport& report) {
         out += "{\"severity\":" + JsonString(SeverityName(f.severity)) +
                ",\"code\":" + JsonString(f.code) + ",\"message\":" + JsonString(f.message) + "}";
     }
-    out += "],\"errors\":" + std::to_string(report.Errors()) +
-           ",\"warnings\":" + std::to_string(report.Warnings()) +
-           ",\"exit\":" + std::to_string(report.ExitCode()) + "}\n";
+    out += "],\"errors\":" + Number(report.Errors()) +
+           ",\"warnings\":" + Number(report.Warnings()) +
+           ",\"exit\":" + Number(report.ExitCode()) + "}\n";
     return out;
 }
 
