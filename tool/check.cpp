@@ -245,7 +245,7 @@ CheckReport CheckLauncher(const CheckInput& input) {
     const bool wide = input.machine == 0x8664;
     if (info.machine != input.machine || info.pe32Plus != wide)
         Add(findings, Severity::kError, "launcher-not-pe32",
-            "the launcher is a " + MachineName(info.machine) + (info.pe32Plus ? " PE32+" : " PE32") +
+            "the launcher is an " + MachineName(info.machine) + (info.pe32Plus ? " PE32+" : " PE32") +
                 " program; it must be " + MachineName(input.machine) + (wide ? " PE32+" : " PE32"));
     if (info.isDll) Add(findings, Severity::kError, "launcher-unreadable", "the launcher is a DLL");
     if (info.subsystem != 2)

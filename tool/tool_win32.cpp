@@ -17,21 +17,32 @@ namespace {
 const char kUsage[] =
     "usage: tarnbolt-tool check LAUNCHER.exe [SETTINGS.ini] [--dir FOLDER] [--json]\n"
     "       tarnbolt-tool stamp LAUNCHER.exe [--msvcrt F] [--msvcp60 F] [--msvcirt F]\n"
-    "                           [--comctl32 F] -o OUT.exe [--settings SETTINGS.ini] [--json]\n";
+    "                           [--comctl32 F] -o OUT.exe [--settings SETTINGS.ini] [--json]\n"
+    "both take --arch x86-64 for the x86-64 test build of the launcher (default i386)\n";
 
-// The architecture this build of the tool checks for: the product is 32-bit; the
-// x86-64 test build checks x86-64 launchers.
-#ifdef _WIN64
-const uint16_t kMachine = 0x8664;
-#else
-const uint16_t kMachine = 0x14c;
-#endif
+// The product is a 32-bit launcher, and every build of the tool checks for one
+// unless told otherwise (--arch x86-64: the x86-64 test build of the launcher).
+const uint16_t kI386 = 0x14c, kX64 = 0x8664;
 
-const std::vector<std::string>& AllowList() {
-    static const std::vector<std::string> list = {
+bool ParseArch(const std::string& name, uint16_t& machine) {
+    if (name == "i386") machine = kI386;
+    else if (name == "x86-64") machine = kX64;
+    else return false;
+    return true;
+}
+
+const std::vector<std::string>& AllowList(uint16_t machine) {
+    static const std::vector<std::string> launcher = {
 #include "import_allowlist.inc"
     };
-    return list;
+    static const std::vector<std::string> x64 = [] {
+        std::vector<std::string> list = launcher;
+        list.insert(list.end(), {
+#include "import_allowlist_x64.inc"
+        });
+        return list;
+    }();
+    return machine == kX64 ? x64 : launcher;
 }
 
 bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes) {
@@ -81,7 +92,7 @@ int Usage(std::string& err, const std::string& why) {
 }
 
 int Check(const std::string& launcher, const std::string& settings, const std::string& dir,
-          bool json, std::string& out, std::string& err) {
+          uint16_t machine, bool json, std::string& out, std::string& err) {
     CheckInput input;
     input.launcherPath = FullPath(launcher);
     if (!ReadBytes(input.launcherPath, input.launcher)) {
@@ -100,8 +111,8 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
         // Large enough to tell a value the launcher cuts from one it keeps whole.
         ReadSettings(input.settingsPath, input.whole, 65536);
     }
-    input.machine = kMachine;
-    input.allowList = &AllowList();
+    input.machine = machine;
+    input.allowList = &AllowList(machine);
     input.fileExists = IsFile;
 
     const CheckReport report = CheckLauncher(input);
@@ -121,7 +132,8 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
                              {"--msvcp60", kPayloadMsvcp60, "msvcp60.dll", ""},
                              {"--msvcirt", kPayloadMsvcirt, "msvcirt.dll", ""},
                              {"--comctl32", kPayloadComctl32, "comctl32.dll", ""}};
-    std::string launcher, output, settings;
+    std::string launcher, output, settings, arch;
+    uint16_t machine = kI386;
     bool json = false;
     for (size_t i = 1; i < args.size(); ++i) {
         bool known = false;
@@ -138,6 +150,9 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
             if (!Value(args, i, settings)) return Usage(err, "--settings needs a file");
         } else if (args[i] == "--json") {
             json = true;
+        } else if (args[i] == "--arch") {
+            if (!Value(args, i, arch) || !ParseArch(arch, machine))
+                return Usage(err, "--arch takes i386 or x86-64");
         } else if (!args[i].empty() && args[i][0] == '-') {
             return Usage(err, "unknown option " + args[i]);
         } else if (launcher.empty()) {
@@ -185,8 +200,8 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
             fault = "cannot be read";
         else if (!ReadPeInfo(item.bytes.data(), item.bytes.size(), info) || !info.isDll)
             fault = "is not a DLL";
-        else if (info.machine != kMachine)
-            fault = "is an " + MachineName(info.machine) + " library, not " + MachineName(kMachine);
+        else if (info.machine != machine)
+            fault = "is an " + MachineName(info.machine) + " library, not " + MachineName(machine);
         else if (IsStandIn(item.bytes.data(), item.bytes.size()))
             fault = "is a stand-in, not a library to install";
         else if (!ReadImageFixedVersion(item.bytes.data(), item.bytes.size(), high, low))
@@ -215,7 +230,7 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
         return 2;
     }
     out += "stamped " + output + "\n";
-    return Check(output, settings, "", json, out, err);
+    return Check(output, settings, "", machine, json, out, err);
 }
 
 }  // namespace
@@ -239,11 +254,15 @@ bool WriteVerifiedFile(const std::string& path, const std::vector<unsigned char>
 int ToolMain(const std::vector<std::string>& args, std::string& out, std::string& err) {
     if (args.empty()) return Usage(err, "no command");
     if (args[0] == "check") {
-        std::string launcher, settings, dir;
+        std::string launcher, settings, dir, arch;
+        uint16_t machine = kI386;
         bool json = false;
         for (size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--json") {
                 json = true;
+            } else if (args[i] == "--arch") {
+                if (!Value(args, i, arch) || !ParseArch(arch, machine))
+                    return Usage(err, "--arch takes i386 or x86-64");
             } else if (args[i] == "--dir") {
                 if (!Value(args, i, dir)) return Usage(err, "--dir needs a folder");
             } else if (!args[i].empty() && args[i][0] == '-') {
@@ -257,7 +276,7 @@ int ToolMain(const std::vector<std::string>& args, std::string& out, std::string
             }
         }
         if (launcher.empty()) return Usage(err, "no launcher named");
-        return Check(launcher, settings, dir, json, out, err);
+        return Check(launcher, settings, dir, machine, json, out, err);
     }
     if (args[0] == "stamp") return Stamp(args, out, err);
     return Usage(err, "unknown command " + args[0]);

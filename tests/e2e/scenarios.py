@@ -292,6 +292,8 @@ def stamp_launcher(s, a, target, settings):
             "--settings", settings]
     for name in ("msvcrt", "msvcp60", "msvcirt", "comctl32"):
         args += ["--" + name, "C:\\Pkg\\%s.dll" % name]
+    if s.arch == "win64":
+        args += ["--arch", "x86-64"]  # the x86-64 vehicle
     result = s.wine(*args)
     report = result.stdout.decode("latin-1", errors="replace")
     s.equal(result.returncode, 0, "stamp and check, exit code (%s)" % report.strip()[-400:])

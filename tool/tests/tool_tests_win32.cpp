@@ -58,7 +58,11 @@ struct Run {
     std::string out, err;
 };
 
-Run Tool(const std::vector<std::string>& args) {
+// The launcher of this build: the 32-bit product, or the x86-64 test build.
+Run Tool(std::vector<std::string> args) {
+#ifdef _WIN64
+    args.insert(args.end(), {"--arch", "x86-64"});
+#endif
     Run run;
     run.code = ToolMain(args, run.out, run.err);
     return run;
@@ -155,6 +159,18 @@ TEST_CASE("check: broken launchers and settings") {
         const Run bare = Tool({"check", Windows(TARNBOLT_BARE_PATH), package.settings});
         CHECK(bare.code == 2);
         CHECK(Codes(bare.out).count("payload-missing") == 1);
+    }
+    SUBCASE("a launcher of the other architecture") {
+#ifdef _WIN64
+        const std::vector<std::string> args = {"check", stamped, package.settings};
+#else
+        const std::vector<std::string> args = {"check", stamped, package.settings, "--arch", "x86-64"};
+#endif
+        std::string out, err;
+        CHECK(ToolMain(args, out, err) == 2);
+        const std::set<std::string> codes = Codes(out);
+        CHECK(codes.count("launcher-not-pe32") == 1);
+        CHECK(codes.count("payload-wrong-arch") == 1);
     }
     SUBCASE("a Run value that is cut, a program that is missing") {
         Package cut(std::string(600, 'a') + ".exe");
