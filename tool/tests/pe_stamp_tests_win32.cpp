@@ -4,6 +4,8 @@
 #include "pe_image.h"
 #include "pe_stamp.h"
 
+#include "build_files_win32.h"
+
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -22,21 +24,6 @@ using namespace Tarnbolt;
 #endif
 
 namespace {
-
-using Blob = std::vector<unsigned char>;
-
-// Build paths are reached through Wine's Z: drive.
-std::string Windows(const std::string& unix) {
-    std::string path = "Z:" + unix;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-Blob ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Blob(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string TempPath(const char* name) {
     char folder[MAX_PATH];

@@ -6,6 +6,8 @@
 
 #include "../../base/files/tests/temp_folder_win32.h"
 
+#include "build_files_win32.h"
+
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -25,20 +27,6 @@ using namespace Tarnbolt;
 #endif
 
 namespace {
-
-using Blob = std::vector<unsigned char>;
-
-std::string Windows(const std::string& unix) {
-    std::string path = "Z:" + unix;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-Blob ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Blob(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void WriteAll(const std::string& path, const Blob& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
