@@ -144,8 +144,16 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
             "the slashes after the program become backslashes: the program gets" + turned);
     }
     const std::string path = RunProgramFor(input.folder, run);
-    if (!input.fileExists || !input.fileExists(path))
-        Add(findings, Severity::kError, "run-missing", "the program " + Quoted(path) + " is not there");
+    if (!input.fileExists || !input.fileExists(path)) {
+        // A quoted value loses its one pair of quotes in the profile reader.
+        const std::string hint =
+            !quoted && rest.find_first_not_of(' ') != std::string::npos &&
+                    input.fileExists && input.fileExists(RunProgramFor(input.folder, "\"" + run + "\""))
+                ? " (a program name with a blank must be quoted twice: Run=\"\"" + run + "\"\")"
+                : "";
+        Add(findings, Severity::kError, "run-missing",
+            "the program " + Quoted(path) + " is not there" + hint);
+    }
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ CheckInput Input(const std::string& run, const std::string& preferred = "6.1.863
     input.seen = Settings{"Please log on as administrator.", "Setup", run, "Restart now.", "Setup",
                           preferred};
     input.whole = input.seen;
-    input.fileExists = [](const std::string& path) { return path == "C:\\Pkg\\App\\app.exe"; };
+    input.fileExists = [](const std::string& path) {
+        return path == "C:\\Pkg\\App\\app.exe" || path == "C:\\Pkg\\App\\my app.exe";
+    };
     return input;
 }
 
@@ -47,12 +49,20 @@ TEST_CASE("Run values: what the launcher will make of them") {
         {"..\\App\\app.exe", {}},
         {"..\\..\\..\\app.exe", {"run-climbs", "run-missing"}},
         {"bin\\missing.exe", {"run-missing"}},
+        {"my app.exe", {"run-missing"}},           // the name ends at the blank
         {"", {"run-empty"}},
     };
     for (const auto& c : cases) {
         CAPTURE(c.run);
         CHECK(Codes(Input(c.run)) == c.codes);
     }
+}
+
+TEST_CASE("a name with a blank that lost its quotes is named in the report") {
+    std::vector<Finding> findings;
+    CheckSettings(Input("my app.exe"), findings);
+    REQUIRE(findings.size() == 1);
+    CHECK(findings[0].message.find("Run=\"\"my app.exe\"\"") != std::string::npos);
 }
 
 TEST_CASE("cut values and empty box texts") {
