@@ -46,12 +46,6 @@ std::string Hex4(unsigned value) {
     return text;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 bool IsDigits(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -264,7 +258,7 @@ CheckReport CheckLauncher(const CheckInput& input) {
         Add(findings, Severity::kError, "launcher-imports", "the launcher's import table cannot be read");
     } else {
         for (const PeImport& import : info.imports) {
-            const std::string entry = Lower(import.dll) + " " + import.function;
+            const std::string entry = import.dll + " " + import.function;  // dll in lower case
             if (!input.allowList ||
                 std::find(input.allowList->begin(), input.allowList->end(), entry) ==
                     input.allowList->end())
