@@ -333,8 +333,7 @@ std::string JsonString(const std::string& text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            // Text in the ANSI code page has no one meaning: bytes above 127 as Latin-1.
+        } else if (c < 0x20 || c == 0x7f) {
             out += "\\u" + Hex4(c);
         } else {
             out += static_cast<char>(c);

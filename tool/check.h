@@ -67,6 +67,7 @@ std::string VersionText(uint32_t high, uint32_t low);
 std::string MachineName(uint16_t machine);
 
 std::string FormatText(const CheckInput& input, const CheckReport& report);
+// Text is passed through in the code page it came in; the caller makes it UTF-8.
 std::string FormatJson(const CheckInput& input, const CheckReport& report);
 
 }  // namespace Tarnbolt

@@ -86,6 +86,19 @@ bool Value(const std::vector<std::string>& args, size_t& i, std::string& value) 
     return true;
 }
 
+// JSON is UTF-8; paths and settings come in the ANSI code page.
+std::string Utf8FromAnsi(const std::string& text) {
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return text;
+    std::wstring buffer(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &buffer[0], wide);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return text;
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wide, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
 int Usage(std::string& err, const std::string& why) {
     err += "tarnbolt-tool: " + why + "\n" + kUsage;
     return 2;
@@ -116,7 +129,7 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
     input.fileExists = IsFile;
 
     const CheckReport report = CheckLauncher(input);
-    out += json ? FormatJson(input, report) : FormatText(input, report);
+    out += json ? Utf8FromAnsi(FormatJson(input, report)) : FormatText(input, report);
     return report.ExitCode();
 }
 

@@ -135,7 +135,9 @@ TEST_CASE("no settings file, a file that is no program, and the exit codes") {
 TEST_CASE("the JSON report escapes what it quotes") {
     CheckInput input = Input("app.exe");
     input.launcherPath = "C:\\a \"b\"\\caf\xe9.exe";
+    input.folder = "C:\\\x01";
     const std::string json = FormatJson(input, CheckReport());
-    CHECK(json.find("\"launcher\":\"C:\\\\a \\\"b\\\"\\\\caf\\u00e9.exe\"") != std::string::npos);
+    CHECK(json.find("\"launcher\":\"C:\\\\a \\\"b\\\"\\\\caf\xe9.exe\"") != std::string::npos);
+    CHECK(json.find("\"folder\":\"C:\\\\\\u0001\"") != std::string::npos);
     CHECK(json.find("\"exit\":0") != std::string::npos);
 }

@@ -172,6 +172,18 @@ TEST_CASE("check: broken launchers and settings") {
     }
 }
 
+TEST_CASE("the JSON report is UTF-8 whatever the ANSI code page") {
+    char e[8] = {};
+    BOOL lost = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, L"\u00e9", 1, e, sizeof e, nullptr, &lost);
+    REQUIRE((n > 0 && !lost));
+    Package package;
+    const std::string path = package.folder / ("caf" + std::string(e, static_cast<size_t>(n)) + ".exe");
+    REQUIRE(CopyFileA(package.launcher.c_str(), path.c_str(), FALSE));
+    const Run run = Tool({"check", path, package.settings, "--json"});
+    CHECK(run.out.find("caf\xc3\xa9.exe") != std::string::npos);
+}
+
 TEST_CASE("stamp refuses what it must not write") {
     Package package;
     const std::string out = package.folder / "setup.exe";
