@@ -202,32 +202,26 @@ void CheckSettings(const CheckInput& input, std::vector<Finding>& findings) {
 
     CheckRun(input, findings);
 
+    // The values other than Run: each may be cut; the box texts also count when empty.
     const struct {
         const char* key;
         const std::string Settings::*value;
-        const char* box;
-    } texts[] = {{"AdminMessage", &Settings::adminMessage, "the administrator box shows no text"},
-                 {"AdminMessageTitle", &Settings::adminMessageTitle,
-                  "the administrator box has no title"},
-                 {"Message", &Settings::message, "the restart box shows no text"},
-                 {"Caption", &Settings::caption, "the restart box has no title"}};
-    for (const auto& t : texts) {
-        if ((seen.*t.value).empty())
+        const char* whenEmpty;
+    } values[] = {{"AdminMessage", &Settings::adminMessage, "the administrator box shows no text"},
+                  {"AdminMessageTitle", &Settings::adminMessageTitle,
+                   "the administrator box has no title"},
+                  {"Message", &Settings::message, "the restart box shows no text"},
+                  {"Caption", &Settings::caption, "the restart box has no title"},
+                  {"PreferredVersion", &Settings::preferredVersion, nullptr}};
+    for (const auto& v : values) {
+        if (v.whenEmpty && (seen.*v.value).empty())
             Add(findings, Severity::kWarning, "box-text-empty",
-                std::string(t.key) + " is empty: " + t.box);
+                std::string(v.key) + " is empty: " + v.whenEmpty);
     }
-    const struct {
-        const char* key;
-        const std::string Settings::*value;
-    } cut[] = {{"AdminMessage", &Settings::adminMessage},
-               {"AdminMessageTitle", &Settings::adminMessageTitle},
-               {"Message", &Settings::message},
-               {"Caption", &Settings::caption},
-               {"PreferredVersion", &Settings::preferredVersion}};
-    for (const auto& c : cut) {
-        if ((input.whole.*c.value).size() > (seen.*c.value).size())
+    for (const auto& v : values) {
+        if ((input.whole.*v.value).size() > (seen.*v.value).size())
             Add(findings, Severity::kWarning, "value-cut",
-                std::string(c.key) + " is " + Number((input.whole.*c.value).size()) +
+                std::string(v.key) + " is " + Number((input.whole.*v.value).size()) +
                     " characters long; the launcher keeps " + Number(kKept));
     }
 }
