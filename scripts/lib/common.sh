@@ -7,6 +7,9 @@ TARNBOLT_ICU_DIR=$TARNBOLT_CACHE/icu-$TARNBOLT_ICU_VERSION-i686
 TARNBOLT_ICU_DIR_X64=$TARNBOLT_CACHE/icu-$TARNBOLT_ICU_VERSION-x86_64
 TARNBOLT_WINE_TEMPLATE=$TARNBOLT_CACHE/wine-template-win32
 TARNBOLT_WINE_TEMPLATE_X64=$TARNBOLT_CACHE/wine-template-win64
+# Written by setup when the 32-bit Wine packages could not be installed: why, in one line.
+TARNBOLT_NO_WINE32=$TARNBOLT_CACHE/no-wine32
+export TARNBOLT_NO_WINE32
 export TARNBOLT_ICU_VERSION TARNBOLT_CACHE TARNBOLT_ICU_DIR TARNBOLT_ICU_DIR_X64
 export TARNBOLT_WINE_TEMPLATE TARNBOLT_WINE_TEMPLATE_X64
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -25,15 +28,28 @@ tarnbolt_runs_32bit() {
   return $rc
 }
 
+# Why the 32-bit product's tests cannot run here, in one line; nothing where they can.
+tarnbolt_no32_reason() {
+  if [ "${TARNBOLT_RUNS_32BIT:-}" = no ] || ! tarnbolt_runs_32bit; then
+    echo "this machine's kernel cannot execute 32-bit x86 programs"
+  elif [ -s "$TARNBOLT_NO_WINE32" ]; then
+    cat "$TARNBOLT_NO_WINE32"
+  elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    echo "the 32-bit Wine packages are not installed"
+  fi
+}
+
 # Which Windows builds run their tests here: "win32", "x64" or "both".
 # TARNBOLT_WINDOWS chooses; by default a machine that runs 32-bit programs tests
 # both (the x64 road costs a few minutes and keeps the vehicle honest), one that
 # cannot tests the x64 vehicle only.
 tarnbolt_windows_road() {
   local want=${TARNBOLT_WINDOWS:-}
-  if ! tarnbolt_runs_32bit; then
+  local no32
+  no32=$(tarnbolt_no32_reason)
+  if [ -n "$no32" ]; then
     case "$want" in
-      win32|both) echo "tarnbolt: TARNBOLT_WINDOWS=$want needs a machine that runs 32-bit programs; testing x64 only" >&2 ;;
+      win32|both) echo "tarnbolt: TARNBOLT_WINDOWS=$want cannot be done ($no32); testing x64 only" >&2 ;;
     esac
     echo x64
     return
