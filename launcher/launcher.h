@@ -2,6 +2,8 @@
 // The launcher's process-wide object: path operations, the runtime version check,
 // resource extraction, the queue of pending replacements and the launch.
 
+#include "strings/lead_bytes.h"
+
 #include <cstdint>
 #include <list>
 #include <string>
@@ -74,20 +76,31 @@ struct KnownVersion {
 bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed);
 
 // Text part of the settings path: the module file name cut at the first "." of its
-// last component.
-std::string SettingsBaseFromModuleName(const std::string& fileName);
+// last component. `rule` tells which bytes lead a double-byte character: a trail
+// byte 0x5C is no separator.
+std::string SettingsBaseFromModuleName(const std::string& fileName,
+                                       const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// The folder of a module file name: cut before its last "\"; the whole name when it
+// holds none.
+std::string DirectoryOfModuleName(const std::string& fileName,
+                                  const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // The program part of a Run value and what follows it: the quoted part of a value
 // that quotes its program (`quoted`), else the value up to its first blank.
 void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest);
 
-// The launch command line: the Run value joined below `directory` (the launcher's,
-// without a trailing backslash). The program is quoted when the directory holds a
-// blank or the value quotes it; a network folder keeps its leading "\\".
-std::string RunCommandFor(const std::string& directory, const std::string& value);
+// The launch command line: the program part of the Run value joined below
+// `directory` (the launcher's, without a trailing backslash), then the arguments as
+// written, every "/" in them turned into "\". The program is quoted when the
+// directory holds a blank or the value quotes it; a network folder keeps its
+// leading "\\".
+std::string RunCommandFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // The program file that command line starts, unquoted.
-std::string RunProgramFor(const std::string& directory, const std::string& value);
+std::string RunProgramFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 }  // namespace Tarnbolt

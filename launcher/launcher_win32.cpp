@@ -45,8 +45,7 @@ std::string Launcher::SettingsBasePath(HINSTANCE instance) const {
 std::string Launcher::ModuleDirectory(HINSTANCE instance) const {
     std::string fileName;
     if (!ModuleFileName(instance, fileName)) return "";
-    size_t slash = fileName.rfind('\\');
-    return slash == std::string::npos ? fileName : fileName.substr(0, slash);
+    return DirectoryOfModuleName(fileName);
 }
 
 std::string Launcher::SystemFilePath(const std::string& name) const {

@@ -105,6 +105,31 @@ TEST_CASE("the settings path is the module name cut at the first dot of its last
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\") == "C:\\App\\");
 }
 
+TEST_CASE("module names in code page 932: a trail byte 0x5C is no separator") {
+    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
+    // U+8868 is 95 5C, U+30BD is 83 5C.
+    const struct {
+        const char* name;
+        const char* settingsBase;
+        const char* directory;
+    } cases[] = {
+        {"C:\\\x95\\setup.exe", "C:\\\x95\\setup", "C:"},
+        {"C:\\\x95\\\\setup.new.exe", "C:\\\x95\\\\setup", "C:\\\x95\\"},
+        {"C:\\a.b\\\x83\\.exe", "C:\\a.b\\\x83\\", "C:\\a.b"},
+        {"\x95\\", "\x95\\", "\x95\\"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.name));
+        CHECK(Tarnbolt::SettingsBaseFromModuleName(c.name, cp932) == c.settingsBase);
+        CHECK(Tarnbolt::DirectoryOfModuleName(c.name, cp932) == c.directory);
+    }
+    // Single-byte code pages as before.
+    CHECK(Tarnbolt::DirectoryOfModuleName("C:\\\x95\\setup.exe", LumoBase::LeadBytes()) == "C:\\\x95");
+    // A network server name ending in a trail byte keeps its share apart.
+    CHECK(Tarnbolt::RunCommandFor("\\\\s\x95\\\\share\\App", "..\\..\\app.exe", cp932) ==
+          "\\\\s\x95\\\\share\\..\\app.exe");
+}
+
 TEST_CASE("the Run value joined below the launcher's directory") {
     const struct {
         const char* directory;
@@ -114,6 +139,10 @@ TEST_CASE("the Run value joined below the launcher's directory") {
         {"C:\\App", "app.exe", "C:\\App\\app.exe"},
         {"C:\\App", "bin\\app.exe -q", "C:\\App\\bin\\app.exe -q"},
         {"C:\\App", "app.exe /q", "C:\\App\\app.exe \\q"},
+        // Arguments are the program's own: never resolved, only their "/" turned.
+        {"C:\\App", "app.exe tools\\..\\helper.exe", "C:\\App\\app.exe tools\\..\\helper.exe"},
+        {"C:\\App", "app.exe -d C:\\x\\.\\\\y /q", "C:\\App\\app.exe -d C:\\x\\.\\\\y \\q"},
+        {"C:\\App", "app.exe ../x", "C:\\App\\app.exe ..\\x"},
         {"C:\\App", "/app.exe", "C:\\App\\app.exe"},
         {"C:\\App\\Setup", "..\\Other\\app.exe", "C:\\App\\Other\\app.exe"},
         {"C:\\App", "C:\\Other\\app.exe", "C:\\App\\C:\\Other\\app.exe"},
