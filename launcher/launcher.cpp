@@ -83,6 +83,52 @@ std::string JoinBelow(const std::string& directory, const std::string& name,
 
 }  // namespace
 
+std::string VolumeOfPath(const std::string& path, const LumoBase::LeadBytes& rule) {
+    std::string volume;
+    if (path.size() >= 2 && path[1] == ':' && path[0] != '\\') {
+        volume = path.substr(0, 2);
+    } else if (path.compare(0, 2, "\\\\") == 0) {
+        const size_t server = rule.Find(path, '\\', 2);
+        if (server == std::string::npos || server == 2) return "";
+        const size_t share = rule.Find(path, '\\', server + 1);
+        volume = path.substr(0, share);
+        if (volume.size() == server + 1) return "";
+    }
+    for (size_t i = 0; i < volume.size(); i = rule.Next(volume, i))
+        if (volume[i] >= 'A' && volume[i] <= 'Z') volume[i] = static_cast<char>(volume[i] - 'A' + 'a');
+    return volume;
+}
+
+bool OnSameVolume(const std::string& source, const std::string& target,
+                  const LumoBase::LeadBytes& rule) {
+    const std::string volume = VolumeOfPath(source, rule);
+    return !volume.empty() && volume == VolumeOfPath(target, rule);
+}
+
+namespace {
+
+std::string VersionText(const KnownVersion& version) {
+    if (!version.known) return "none";
+    return std::to_string(version.high >> 16) + "." + std::to_string(version.high & 0xFFFF) + "." +
+           std::to_string(version.low >> 16) + "." + std::to_string(version.low & 0xFFFF);
+}
+
+}  // namespace
+
+std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion& payload,
+                              uint32_t payloadFingerprint) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string fingerprint;
+    for (int shift = 28; shift >= 0; shift -= 4) fingerprint += kHex[(payloadFingerprint >> shift) & 15];
+    return "Tarnbolt restart\r\ninstalled=" + VersionText(installed) +
+           "\r\npayload=" + VersionText(payload) + " " + fingerprint + "\r\n";
+}
+
+uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash) {
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 16777619u;
+    return hash;
+}
+
 void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest) {
     const size_t start = value.find_first_not_of('/');

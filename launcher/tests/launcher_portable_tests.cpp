@@ -181,3 +181,41 @@ TEST_CASE("SplitText keeps empty stretches") {
     CHECK(LumoBase::SplitText(".", ".") == V{"", ""});
     CHECK(LumoBase::SplitText("a;;b", ";;") == V{"a", "b"});
 }
+
+TEST_CASE("a deferred rename stays on one volume") {
+    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
+    const struct {
+        const char* source;
+        const char* target;
+        bool same;
+    } cases[] = {
+        {"C:\\Temp\\msvcrt.dll", "c:\\WINDOWS\\SYSTEM\\msvcrt.dll", true},
+        {"D:\\Temp\\msvcrt.dll", "C:\\WINDOWS\\SYSTEM\\msvcrt.dll", false},
+        {"\\\\srv\\Share\\t\\msvcrt.dll", "\\\\SRV\\share\\w\\x.dll", true},
+        {"\\\\srv\\a\\msvcrt.dll", "\\\\srv\\b\\x.dll", false},
+        {"\\\\srv\\a", "C:\\a", false},
+        {"Temp\\msvcrt.dll", "Temp\\x.dll", false},  // no volume known: never the same
+        {"\\\\\\msvcrt.dll", "\\\\\\x.dll", false},
+        // A server name ending in a trail byte 0x5C: the share follows it.
+        {"\\\\s\x95\\\\a\\x.dll", "\\\\s\x95\\\\b\\y.dll", false},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.source));
+        CHECK(Tarnbolt::OnSameVolume(c.source, c.target, cp932) == c.same);
+    }
+}
+
+TEST_CASE("the restart marker changes with the installed runtime and with the payload") {
+    using Tarnbolt::KnownVersion;
+    const KnownVersion none, v60{true, 0x60000, 0}, v61{true, 0x60001, 0x21BD0000};
+    const std::string base = Tarnbolt::RestartMarkerText(v60, v61, 1);
+    CHECK(base == "Tarnbolt restart\r\ninstalled=6.0.0.0\r\npayload=6.1.8637.0 00000001\r\n");
+    CHECK(Tarnbolt::RestartMarkerText(none, v61, 1) != base);
+    CHECK(Tarnbolt::RestartMarkerText(KnownVersion{true, 0, 0}, v61, 1) !=
+          Tarnbolt::RestartMarkerText(none, v61, 1));
+    CHECK(Tarnbolt::RestartMarkerText(v60, v60, 1) != base);
+    CHECK(Tarnbolt::RestartMarkerText(v60, v61, 2) != base);
+    const unsigned char a[] = {1, 2, 3}, b[] = {1, 2, 4};
+    CHECK(Tarnbolt::Fingerprint(a, 3, Tarnbolt::kFingerprintStart) !=
+          Tarnbolt::Fingerprint(b, 3, Tarnbolt::kFingerprintStart));
+}
