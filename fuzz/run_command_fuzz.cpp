@@ -68,9 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (program.find("..") == std::string::npos && !StartsWith(joined, directory + "\\"))
             std::abort();
     } else {
-        if (command.find('"') != std::string::npos) std::abort();
         if (command.size() < rest.size() || command.substr(command.size() - rest.size()) != rest)
             std::abort();  // the arguments, untouched
+        // The program itself is never quoted.
+        if (command.substr(0, command.size() - rest.size()).find('"') != std::string::npos)
+            std::abort();
         if (program.find("..") == std::string::npos && !StartsWith(command, directory + "\\"))
             std::abort();
     }
