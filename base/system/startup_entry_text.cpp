@@ -80,6 +80,10 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
     return true;
 }
 
+bool EndsWithSeparator(const std::string& text, const LeadBytes& rule) {
+    return !text.empty() && text.back() == '\\' && rule.IsBoundary(text, text.size() - 1);
+}
+
 bool SamePathText(const std::string& a, const std::string& b, const LeadBytes& rule) {
     return a.size() == b.size() && LowerAscii(a, rule) == LowerAscii(b, rule);
 }

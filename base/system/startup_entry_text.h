@@ -21,6 +21,10 @@ constexpr size_t kProfileValueLongest = kProfileValueOffered - 1;
 std::string StartupEntryName(const std::string& programPath,
                              const LeadBytes& rule = SystemLeadBytes());
 
+// Whether the text ends in a separator "\\" of its own, not in the trail byte of a
+// double-byte character.
+bool EndsWithSeparator(const std::string& text, const LeadBytes& rule = SystemLeadBytes());
+
 // Whether two paths name the same file as text: equal but for the case of ASCII
 // letters (trail bytes are never folded).
 bool SamePathText(const std::string& a, const std::string& b,

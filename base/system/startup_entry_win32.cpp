@@ -54,7 +54,7 @@ bool StartupLinkPath(int code, const std::string& entryName, std::string& link) 
     if (code == OsWindowsNT4) {
         folder = WindowsDirectory();
         if (folder.empty()) return false;
-        if (folder.back() != '\\') folder += '\\';
+        if (!EndsWithSeparator(folder)) folder += '\\';
         folder += kNt4Startup;
     } else {
         PString common;

@@ -46,6 +46,10 @@ TEST_CASE("code page 932: trail bytes are neither separators nor letters") {
     CHECK(StartupEntryName("C:\\\x95\\setup.exe", cp932) == "\x95\\setup");
     CHECK(StartupEntryName("C:\\\x95\\setup.exe", LeadBytes()) == "setup");
     CHECK(StartupEntryName("C:\\x\\\x95\\", cp932) == "\x95\\");
+    // A Windows directory ending in U+8868 still needs its separator.
+    CHECK_FALSE(EndsWithSeparator("C:\\\x95\\", cp932));
+    CHECK(EndsWithSeparator("C:\\\x95\\\\", cp932));
+    CHECK(EndsWithSeparator("C:\\\x95\\", LeadBytes()));
     CHECK(SamePathText("C:\\\x83\x41\\Setup.exe", "c:\\\x83\x41\\SETUP.EXE", cp932));
     CHECK_FALSE(SamePathText("C:\\\x83\x41\\a.exe", "C:\\\x83\x61\\a.exe", cp932));
     CHECK_FALSE(SamePathText("C:\\a.exe", "C:\\b.exe", cp932));
