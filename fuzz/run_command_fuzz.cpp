@@ -1,8 +1,8 @@
 // The launch command line from the launcher's directory and the Run value. Input:
 // the directory, a zero byte, the value. Properties: the program lies below the
-// directory (network folders keep their "\\"), and a program in a directory with a
-// blank, or one the value quotes, is quoted exactly once, with the arguments after
-// it as they were (switch slashes turned into backslashes).
+// directory (network folders keep their "\\"), a program in a directory with a
+// blank, or one the value quotes, is quoted exactly once, and the arguments follow
+// it as they were (switch slashes turned into backslashes), never resolved.
 #include "launcher.h"
 
 #include <cstdint>
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t close = program.find('"');
         if (close != std::string::npos) rest = program.substr(close + 1);
         program = program.substr(0, close);
-    } else if (blank) {
+    } else {
         const size_t space = value.find(' ');
         program = value.substr(0, space);
         if (space != std::string::npos) rest = value.substr(space);
@@ -68,8 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (program.find("..") == std::string::npos && !StartsWith(joined, directory + "\\"))
             std::abort();
     } else {
-        if (command.find('"') != std::string::npos) std::abort();
-        if (value.find("..") == std::string::npos && !StartsWith(command, directory + "\\"))
+        if (command.size() < rest.size() || command.substr(command.size() - rest.size()) != rest)
+            std::abort();  // the arguments, untouched
+        // The program itself is never quoted.
+        if (command.substr(0, command.size() - rest.size()).find('"') != std::string::npos)
+            std::abort();
+        if (program.find("..") == std::string::npos && !StartsWith(command, directory + "\\"))
             std::abort();
     }
     // A network folder is never turned into a path on the current drive.

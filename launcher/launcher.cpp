@@ -52,10 +52,16 @@ bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& instal
            Launcher::IsVersionAtLeast(installed.high, installed.low, payload.high, payload.low);
 }
 
-std::string SettingsBaseFromModuleName(const std::string& fileName) {
-    size_t slash = fileName.rfind('\\');
-    size_t dot = fileName.find('.', slash == std::string::npos ? 0 : slash);
+std::string SettingsBaseFromModuleName(const std::string& fileName,
+                                       const LumoBase::LeadBytes& rule) {
+    size_t slash = rule.FindLast(fileName, '\\');
+    size_t dot = rule.Find(fileName, '.', slash == std::string::npos ? 0 : slash);
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+std::string DirectoryOfModuleName(const std::string& fileName, const LumoBase::LeadBytes& rule) {
+    size_t slash = rule.FindLast(fileName, '\\');
+    return slash == std::string::npos ? fileName : fileName.substr(0, slash);
 }
 
 namespace {
@@ -63,11 +69,12 @@ namespace {
 // `name` joined below `directory` as FileSpec joins it. The server of a network
 // folder (\\server\share) stays apart: collapsing doubled backslashes would lose
 // its "\\", and "..\" cannot climb above the share, as it cannot above a drive.
-std::string JoinBelow(const std::string& directory, const std::string& name) {
+std::string JoinBelow(const std::string& directory, const std::string& name,
+                      const LumoBase::LeadBytes& rule) {
     const LumoBase::PString path = LumoBase::ToBackslashes(LumoBase::PString(directory));
     size_t root = 0;
     if (path.compare(0, 2, "\\\\") == 0) {
-        const size_t server = path.find('\\', 2);
+        const size_t server = rule.Find(path, '\\', 2);
         root = server == std::string::npos ? 2 : server + 1;
     }
     return path.substr(0, root) +
@@ -75,6 +82,52 @@ std::string JoinBelow(const std::string& directory, const std::string& name) {
 }
 
 }  // namespace
+
+std::string VolumeOfPath(const std::string& path, const LumoBase::LeadBytes& rule) {
+    std::string volume;
+    if (path.size() >= 2 && path[1] == ':' && path[0] != '\\') {
+        volume = path.substr(0, 2);
+    } else if (path.compare(0, 2, "\\\\") == 0) {
+        const size_t server = rule.Find(path, '\\', 2);
+        if (server == std::string::npos || server == 2) return "";
+        const size_t share = rule.Find(path, '\\', server + 1);
+        volume = path.substr(0, share);
+        if (volume.size() == server + 1) return "";
+    }
+    for (size_t i = 0; i < volume.size(); i = rule.Next(volume, i))
+        if (volume[i] >= 'A' && volume[i] <= 'Z') volume[i] = static_cast<char>(volume[i] - 'A' + 'a');
+    return volume;
+}
+
+bool OnSameVolume(const std::string& source, const std::string& target,
+                  const LumoBase::LeadBytes& rule) {
+    const std::string volume = VolumeOfPath(source, rule);
+    return !volume.empty() && volume == VolumeOfPath(target, rule);
+}
+
+namespace {
+
+std::string VersionText(const KnownVersion& version) {
+    if (!version.known) return "none";
+    return std::to_string(version.high >> 16) + "." + std::to_string(version.high & 0xFFFF) + "." +
+           std::to_string(version.low >> 16) + "." + std::to_string(version.low & 0xFFFF);
+}
+
+}  // namespace
+
+std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion& payload,
+                              uint32_t payloadFingerprint) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string fingerprint;
+    for (int shift = 28; shift >= 0; shift -= 4) fingerprint += kHex[(payloadFingerprint >> shift) & 15];
+    return "Tarnbolt restart\r\ninstalled=" + VersionText(installed) +
+           "\r\npayload=" + VersionText(payload) + " " + fingerprint + "\r\n";
+}
+
+uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash) {
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 16777619u;
+    return hash;
+}
 
 void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest) {
@@ -92,24 +145,29 @@ void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
     }
 }
 
-std::string RunCommandFor(const std::string& directory, const std::string& value) {
+std::string RunCommandFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule) {
     bool quoted = false;
     std::string program, rest;
     SplitRunValue(value, quoted, program, rest);
-    if (!quoted && directory.find(' ') == std::string::npos) return JoinBelow(directory, value);
-
-    // An unquoted path with a blank lets the platform try a shorter program first
-    // (C:\Program.exe for C:\Program Files\...): the program is quoted, once.
+    // Only the program is a path below the folder: arguments resolved with it could
+    // name another program ("app.exe tools\..\helper.exe"). They keep only the
+    // switch-slash conversion ("/" is never a trail byte).
     for (char& c : rest)
         if (c == '/') c = '\\';
-    return "\"" + JoinBelow(directory, program) + "\"" + rest;
+    const std::string path = JoinBelow(directory, program, rule);
+    // An unquoted path with a blank lets the platform try a shorter program first
+    // (C:\Program.exe for C:\Program Files\...): the program is quoted, once.
+    if (quoted || directory.find(' ') != std::string::npos) return "\"" + path + "\"" + rest;
+    return path + rest;
 }
 
-std::string RunProgramFor(const std::string& directory, const std::string& value) {
+std::string RunProgramFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule) {
     bool quoted = false;
     std::string program, rest;
     SplitRunValue(value, quoted, program, rest);
-    return JoinBelow(directory, program);
+    return JoinBelow(directory, program, rule);
 }
 
 }  // namespace Tarnbolt

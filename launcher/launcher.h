@@ -2,6 +2,8 @@
 // The launcher's process-wide object: path operations, the runtime version check,
 // resource extraction, the queue of pending replacements and the launch.
 
+#include "strings/lead_bytes.h"
+
 #include <cstdint>
 #include <list>
 #include <string>
@@ -54,6 +56,14 @@ public:
     // The fixed version of an embedded library, read from the resource itself.
     bool PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high, uint32_t& low) const;
 
+    // The restart marker: a small file in the Windows directory (per machine, and
+    // writable wherever the launcher itself runs from) holding RestartMarkerText of
+    // the state before the restart the launcher asked for.
+    std::string RestartState(HINSTANCE instance) const;
+    bool RestartTried(const std::string& state) const;   // the marker holds `state`
+    bool RecordRestart(const std::string& state) const;  // written whole, or false
+    void ForgetRestart() const;                          // no marker left
+
     // The main application.
     std::string ResolveRunCommand(HINSTANCE instance, const std::string& value) const;
     bool RunProgram(const std::string& commandLine) const;
@@ -74,20 +84,53 @@ struct KnownVersion {
 bool MayReplaceInstalled(const KnownVersion& payload, const KnownVersion& installed);
 
 // Text part of the settings path: the module file name cut at the first "." of its
-// last component.
-std::string SettingsBaseFromModuleName(const std::string& fileName);
+// last component. `rule` tells which bytes lead a double-byte character: a trail
+// byte 0x5C is no separator.
+std::string SettingsBaseFromModuleName(const std::string& fileName,
+                                       const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// The folder of a module file name: cut before its last "\"; the whole name when it
+// holds none.
+std::string DirectoryOfModuleName(const std::string& fileName,
+                                  const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // The program part of a Run value and what follows it: the quoted part of a value
 // that quotes its program (`quoted`), else the value up to its first blank.
 void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest);
 
-// The launch command line: the Run value joined below `directory` (the launcher's,
-// without a trailing backslash). The program is quoted when the directory holds a
-// blank or the value quotes it; a network folder keeps its leading "\\".
-std::string RunCommandFor(const std::string& directory, const std::string& value);
+// The volume a full path lies on, as text: "c:" for a drive (letter in lower case),
+// "\\\\server\\share" for a network share (ASCII letters in lower case); empty when
+// the path names neither.
+std::string VolumeOfPath(const std::string& path,
+                         const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// Whether a rename done at boot can move `source` to `target`: both on one volume
+// (a drive reached by two letters counts as two).
+bool OnSameVolume(const std::string& source, const std::string& target,
+                  const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// The state a restart the launcher asked for must change: the installed runtime's
+// version and the embedded runtime libraries (their version and a fingerprint of
+// their bytes). Text written before the restart; the same text after it means the
+// restart did not take effect.
+std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion& payload,
+                              uint32_t payloadFingerprint);
+
+// FNV-1a over bytes, continuing from `hash` (start with kFingerprintStart).
+constexpr uint32_t kFingerprintStart = 2166136261u;
+uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash);
+
+// The launch command line: the program part of the Run value joined below
+// `directory` (the launcher's, without a trailing backslash), then the arguments as
+// written, every "/" in them turned into "\". The program is quoted when the
+// directory holds a blank or the value quotes it; a network folder keeps its
+// leading "\\".
+std::string RunCommandFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // The program file that command line starts, unquoted.
-std::string RunProgramFor(const std::string& directory, const std::string& value);
+std::string RunProgramFor(const std::string& directory, const std::string& value,
+                          const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 }  // namespace Tarnbolt

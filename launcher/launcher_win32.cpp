@@ -45,8 +45,7 @@ std::string Launcher::SettingsBasePath(HINSTANCE instance) const {
 std::string Launcher::ModuleDirectory(HINSTANCE instance) const {
     std::string fileName;
     if (!ModuleFileName(instance, fileName)) return "";
-    size_t slash = fileName.rfind('\\');
-    return slash == std::string::npos ? fileName : fileName.substr(0, slash);
+    return DirectoryOfModuleName(fileName);
 }
 
 std::string Launcher::SystemFilePath(const std::string& name) const {
@@ -118,6 +117,51 @@ bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
     return FindPayload(instance, id, bytes, size) &&
            ReadImageFixedVersion(static_cast<const unsigned char*>(bytes), size, high, low);
 }
+
+namespace {
+
+// 8.3, so that every Windows directory takes it as it is.
+const char kRestartMarker[] = "TARNBOLT.RST";
+
+}  // namespace
+
+std::string Launcher::RestartState(HINSTANCE instance) const {
+    KnownVersion installed, payload;
+    installed.known =
+        ReadFileVersion(SystemFilePath("msvcrt.dll"), installed.high, installed.low);
+    payload.known = PayloadFixedVersion(instance, kPayloadMsvcrt, payload.high, payload.low);
+    uint32_t fingerprint = kFingerprintStart;
+    for (int id : {kPayloadMsvcrt, kPayloadMsvcp60, kPayloadMsvcirt}) {
+        const void* bytes = nullptr;
+        DWORD size = 0;
+        if (FindPayload(instance, id, bytes, size))
+            fingerprint = Fingerprint(static_cast<const unsigned char*>(bytes), size, fingerprint);
+    }
+    return RestartMarkerText(installed, payload, fingerprint);
+}
+
+bool Launcher::RestartTried(const std::string& state) const {
+    FILE* file = std::fopen(WindowsFilePath(kRestartMarker).c_str(), "rb");
+    if (!file) return false;
+    // One byte more than the state: a longer file is another text.
+    std::string text(state.size() + 1, '\0');
+    text.resize(std::fread(&text[0], 1, text.size(), file));
+    std::fclose(file);
+    return text == state;
+}
+
+bool Launcher::RecordRestart(const std::string& state) const {
+    const std::string path = WindowsFilePath(kRestartMarker);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(state.data(), 1, state.size(), file) == state.size();
+    // A failed close can lose buffered bytes: that is a failed write too.
+    if (std::fclose(file) == 0 && written) return true;
+    DeleteFileA(path.c_str());
+    return false;
+}
+
+void Launcher::ForgetRestart() const { DeleteFileA(WindowsFilePath(kRestartMarker).c_str()); }
 
 std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {
     return RunCommandFor(ModuleDirectory(instance), value);

@@ -53,6 +53,13 @@ void LoadSettings(HINSTANCE instance, const std::string& file, uint32_t& preferr
 }
 
 bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferredLow) {
+    // A restart asked for before that left the installed runtime and the payload as
+    // they were did not take effect; another one would not either, and the launcher
+    // would restart the machine at every start. Nothing more, as for every other
+    // failed installation.
+    const std::string state = g_launcher.RestartState(instance);
+    if (g_launcher.RestartTried(state)) return false;
+
     const struct {
         int id;
         const char* name;
@@ -86,10 +93,13 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
     bool restartNeeded = false;
     if (!g_launcher.CommitPending(restartNeeded)) return false;
     if (restartNeeded) {
+        // Without the marker the next run could not tell a restart that failed.
+        if (!g_launcher.RecordRestart(state)) return false;
         MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
         LumoBase::AddStartupEntry(nullptr);
         LumoBase::RestartSystem();
     } else {
+        g_launcher.ForgetRestart();
         g_launcher.RunProgram(g_run);
     }
     return true;
@@ -121,6 +131,7 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
         return 0;
     }
 
+    g_launcher.ForgetRestart();  // the runtime is in place: nothing of ours stays
     EnsureCommonControls(instance);
     g_launcher.RunProgram(g_run);
     return 0;

@@ -5,9 +5,10 @@
 namespace LumoBase {
 namespace {
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// In double-byte code pages a trail byte may be an ASCII letter: it stays.
+std::string LowerAscii(std::string text, const LeadBytes& rule) {
+    for (size_t i = 0; i < text.size(); i = rule.Next(text, i))
+        if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');
     return text;
 }
 
@@ -33,21 +34,22 @@ bool SplitItems(const std::string& value, std::vector<std::string>& items) {
 
 // Whether the item as a whole, blanks around it aside, is the program path, quoted
 // or not: C:\Apps\Setup.exe.old or a path with arguments is another program.
-bool NamesProgram(const std::string& item, const std::string& programPath, bool ignoreCase) {
+bool NamesProgram(const std::string& item, const std::string& programPath, bool ignoreCase,
+                  const LeadBytes& rule) {
     const size_t first = item.find_first_not_of(" \t");
     if (first == std::string::npos) return false;
     std::string text = item.substr(first, item.find_last_not_of(" \t") + 1 - first);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
-    return ignoreCase ? LowerAscii(text) == LowerAscii(programPath) : text == programPath;
+    return ignoreCase ? SamePathText(text, programPath, rule) : text == programPath;
 }
 
 }  // namespace
 
-std::string StartupEntryName(const std::string& programPath) {
-    size_t slash = programPath.rfind('\\');
+std::string StartupEntryName(const std::string& programPath, const LeadBytes& rule) {
+    size_t slash = rule.FindLast(programPath, '\\');
     std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
-    size_t dot = name.rfind('.');
+    size_t dot = rule.FindLast(name, '.');
     if (dot != std::string::npos && dot != 0) name.erase(dot);
     return name;
 }
@@ -63,7 +65,7 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
         paired = SplitItems(value, items);
         // Adding compares exactly: a copy in another case gets a second, quoted item.
         for (const std::string& item : items)
-            if (NamesProgram(item, programPath, false)) return true;
+            if (NamesProgram(item, programPath, false, LeadBytes())) return true;
     }
     // Behind an unpaired quote the new item would merge with the one before it and
     // never be found again, so the program would start at every start-up.
@@ -78,8 +80,16 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
     return true;
 }
 
+bool EndsWithSeparator(const std::string& text, const LeadBytes& rule) {
+    return !text.empty() && text.back() == '\\' && rule.IsBoundary(text, text.size() - 1);
+}
+
+bool SamePathText(const std::string& a, const std::string& b, const LeadBytes& rule) {
+    return a.size() == b.size() && LowerAscii(a, rule) == LowerAscii(b, rule);
+}
+
 void RemoveFromRunValue(const std::string& value, const std::string& programPath, bool& write,
-                        std::string& newValue) {
+                        std::string& newValue, const LeadBytes& rule) {
     write = false;
     if (value.empty() || programPath.empty() || MayBeCut(value)) return;
     std::vector<std::string> items;
@@ -88,7 +98,7 @@ void RemoveFromRunValue(const std::string& value, const std::string& programPath
     std::vector<std::string> kept;
     bool dropped = false;
     for (const std::string& item : items) {
-        if (NamesProgram(item, programPath, true))
+        if (NamesProgram(item, programPath, true, rule))
             dropped = true;
         else
             kept.push_back(item);

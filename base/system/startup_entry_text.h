@@ -3,6 +3,8 @@
 // editing of the profile value "Run" (a comma-separated list of programs; a comma
 // inside double quotes belongs to the item).
 
+#include "strings/lead_bytes.h"
+
 #include <string>
 
 namespace LumoBase {
@@ -14,7 +16,19 @@ constexpr size_t kProfileValueOffered = 2999;
 constexpr size_t kProfileValueLongest = kProfileValueOffered - 1;
 
 // The last path component without its extension; a leading dot is no extension.
-std::string StartupEntryName(const std::string& programPath);
+// `rule` tells which bytes lead a double-byte character (a trail byte 0x5C is no
+// separator).
+std::string StartupEntryName(const std::string& programPath,
+                             const LeadBytes& rule = SystemLeadBytes());
+
+// Whether the text ends in a separator "\\" of its own, not in the trail byte of a
+// double-byte character.
+bool EndsWithSeparator(const std::string& text, const LeadBytes& rule = SystemLeadBytes());
+
+// Whether two paths name the same file as text: equal but for the case of ASCII
+// letters (trail bytes are never folded).
+bool SamePathText(const std::string& a, const std::string& b,
+                  const LeadBytes& rule = SystemLeadBytes());
 
 // Adding the quoted program to the value. Answers true when the registration is in
 // place afterwards (an item is the program path, quoted or not); `write` tells
@@ -28,6 +42,6 @@ bool AddToRunValue(const std::string& value, const std::string& programPath, boo
 // case. Other items are written back as they were stored, and nothing is written
 // when no item names the program or the quotes do not pair up.
 void RemoveFromRunValue(const std::string& value, const std::string& programPath, bool& write,
-                        std::string& newValue);
+                        std::string& newValue, const LeadBytes& rule = SystemLeadBytes());
 
 }  // namespace LumoBase

@@ -54,7 +54,7 @@ bool StartupLinkPath(int code, const std::string& entryName, std::string& link) 
     if (code == OsWindowsNT4) {
         folder = WindowsDirectory();
         if (folder.empty()) return false;
-        if (folder.back() != '\\') folder += '\\';
+        if (!EndsWithSeparator(folder)) folder += '\\';
         folder += kNt4Startup;
     } else {
         PString common;
@@ -73,6 +73,31 @@ bool ResolveProgram(const char* argument, std::string& path, std::string& name) 
     if (!ProgramExists(path)) return false;
     name = StartupEntryName(path);
     return true;
+}
+
+// The target a shell link names; false when the file is missing or no link that
+// can be read.
+bool ReadShortcutTarget(const std::string& linkPath, std::string& target) {
+    WCHAR widePath[260];
+    if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, 260) == 0) return false;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    IPersistFile* file = nullptr;
+    bool read = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        char buffer[MAX_PATH + 1] = "";
+        if (SUCCEEDED(file->Load(widePath, STGM_READ)) &&
+            link->GetPath(buffer, MAX_PATH, nullptr, 0) == S_OK) {
+            buffer[MAX_PATH] = '\0';
+            target = buffer;
+            read = true;
+        }
+        file->Release();
+    }
+    link->Release();
+    return read;
 }
 
 std::string ReadRunValue() {
@@ -128,9 +153,11 @@ bool RemoveStartupEntry(const char* programPath) {
         if (write) WriteProfileStringA("windows", "Run", value.c_str());
         return true;
     }
-    std::string link;
+    std::string link, target;
     if (!HasStartupLink(code) || !StartupLinkPath(code, name, link)) return false;
-    DeleteFileA(link.c_str());
+    // Another product's setup.lnk bears the same name: only a link to this very
+    // program is ours to remove.
+    if (ReadShortcutTarget(link, target) && SamePathText(target, path)) DeleteFileA(link.c_str());
     return true;
 }
 

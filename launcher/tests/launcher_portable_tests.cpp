@@ -105,6 +105,31 @@ TEST_CASE("the settings path is the module name cut at the first dot of its last
     CHECK(Tarnbolt::SettingsBaseFromModuleName("C:\\App\\") == "C:\\App\\");
 }
 
+TEST_CASE("module names in code page 932: a trail byte 0x5C is no separator") {
+    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
+    // U+8868 is 95 5C, U+30BD is 83 5C.
+    const struct {
+        const char* name;
+        const char* settingsBase;
+        const char* directory;
+    } cases[] = {
+        {"C:\\\x95\\setup.exe", "C:\\\x95\\setup", "C:"},
+        {"C:\\\x95\\\\setup.new.exe", "C:\\\x95\\\\setup", "C:\\\x95\\"},
+        {"C:\\a.b\\\x83\\.exe", "C:\\a.b\\\x83\\", "C:\\a.b"},
+        {"\x95\\", "\x95\\", "\x95\\"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.name));
+        CHECK(Tarnbolt::SettingsBaseFromModuleName(c.name, cp932) == c.settingsBase);
+        CHECK(Tarnbolt::DirectoryOfModuleName(c.name, cp932) == c.directory);
+    }
+    // Single-byte code pages as before.
+    CHECK(Tarnbolt::DirectoryOfModuleName("C:\\\x95\\setup.exe", LumoBase::LeadBytes()) == "C:\\\x95");
+    // A network server name ending in a trail byte keeps its share apart.
+    CHECK(Tarnbolt::RunCommandFor("\\\\s\x95\\\\share\\App", "..\\..\\app.exe", cp932) ==
+          "\\\\s\x95\\\\share\\..\\app.exe");
+}
+
 TEST_CASE("the Run value joined below the launcher's directory") {
     const struct {
         const char* directory;
@@ -114,6 +139,10 @@ TEST_CASE("the Run value joined below the launcher's directory") {
         {"C:\\App", "app.exe", "C:\\App\\app.exe"},
         {"C:\\App", "bin\\app.exe -q", "C:\\App\\bin\\app.exe -q"},
         {"C:\\App", "app.exe /q", "C:\\App\\app.exe \\q"},
+        // Arguments are the program's own: never resolved, only their "/" turned.
+        {"C:\\App", "app.exe tools\\..\\helper.exe", "C:\\App\\app.exe tools\\..\\helper.exe"},
+        {"C:\\App", "app.exe -d C:\\x\\.\\\\y /q", "C:\\App\\app.exe -d C:\\x\\.\\\\y \\q"},
+        {"C:\\App", "app.exe ../x", "C:\\App\\app.exe ..\\x"},
         {"C:\\App", "/app.exe", "C:\\App\\app.exe"},
         {"C:\\App\\Setup", "..\\Other\\app.exe", "C:\\App\\Other\\app.exe"},
         {"C:\\App", "C:\\Other\\app.exe", "C:\\App\\C:\\Other\\app.exe"},
@@ -151,4 +180,42 @@ TEST_CASE("SplitText keeps empty stretches") {
     CHECK(LumoBase::SplitText("6.1.", ".") == V{"6", "1", ""});
     CHECK(LumoBase::SplitText(".", ".") == V{"", ""});
     CHECK(LumoBase::SplitText("a;;b", ";;") == V{"a", "b"});
+}
+
+TEST_CASE("a deferred rename stays on one volume") {
+    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
+    const struct {
+        const char* source;
+        const char* target;
+        bool same;
+    } cases[] = {
+        {"C:\\Temp\\msvcrt.dll", "c:\\WINDOWS\\SYSTEM\\msvcrt.dll", true},
+        {"D:\\Temp\\msvcrt.dll", "C:\\WINDOWS\\SYSTEM\\msvcrt.dll", false},
+        {"\\\\srv\\Share\\t\\msvcrt.dll", "\\\\SRV\\share\\w\\x.dll", true},
+        {"\\\\srv\\a\\msvcrt.dll", "\\\\srv\\b\\x.dll", false},
+        {"\\\\srv\\a", "C:\\a", false},
+        {"Temp\\msvcrt.dll", "Temp\\x.dll", false},  // no volume known: never the same
+        {"\\\\\\msvcrt.dll", "\\\\\\x.dll", false},
+        // A server name ending in a trail byte 0x5C: the share follows it.
+        {"\\\\s\x95\\\\a\\x.dll", "\\\\s\x95\\\\b\\y.dll", false},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.source));
+        CHECK(Tarnbolt::OnSameVolume(c.source, c.target, cp932) == c.same);
+    }
+}
+
+TEST_CASE("the restart marker changes with the installed runtime and with the payload") {
+    using Tarnbolt::KnownVersion;
+    const KnownVersion none, v60{true, 0x60000, 0}, v61{true, 0x60001, 0x21BD0000};
+    const std::string base = Tarnbolt::RestartMarkerText(v60, v61, 1);
+    CHECK(base == "Tarnbolt restart\r\ninstalled=6.0.0.0\r\npayload=6.1.8637.0 00000001\r\n");
+    CHECK(Tarnbolt::RestartMarkerText(none, v61, 1) != base);
+    CHECK(Tarnbolt::RestartMarkerText(KnownVersion{true, 0, 0}, v61, 1) !=
+          Tarnbolt::RestartMarkerText(none, v61, 1));
+    CHECK(Tarnbolt::RestartMarkerText(v60, v60, 1) != base);
+    CHECK(Tarnbolt::RestartMarkerText(v60, v61, 2) != base);
+    const unsigned char a[] = {1, 2, 3}, b[] = {1, 2, 4};
+    CHECK(Tarnbolt::Fingerprint(a, 3, Tarnbolt::kFingerprintStart) !=
+          Tarnbolt::Fingerprint(b, 3, Tarnbolt::kFingerprintStart));
 }

@@ -1,7 +1,9 @@
 // Watches for a message box, records its title, text and whether it shows an icon,
 // and presses OK. Usage: boxwatch <record file> <done flag> [picture.bmp]. It stops
 // when it has handled one box, or writes "none" once the done flag exists. With a
-// picture path it also saves what the box looks like on the screen.
+// picture path it also saves what the box looks like on the screen. The files named
+// in BOXWATCH_DELETE (separated by ";") are deleted before OK is pressed, as a temp
+// cleaner would while the box is up.
 #include <windows.h>
 
 #include <cstdio>
@@ -99,6 +101,12 @@ int main(int argc, char** argv) {
             if (argc > 3) {
                 Sleep(300);  // let the box finish painting
                 SavePicture(box, argv[3]);
+            }
+            char doomed[4096] = "";
+            if (GetEnvironmentVariableA("BOXWATCH_DELETE", doomed, sizeof doomed) < sizeof doomed) {
+                std::string list = std::string(doomed) + ";";
+                for (size_t at = 0, next; (next = list.find(';', at)) != std::string::npos; at = next + 1)
+                    if (next > at) DeleteFileA(list.substr(at, next - at).c_str());
             }
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(ok));

@@ -4,7 +4,9 @@
 
 import argparse
 import filecmp
+import ntpath
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -63,11 +65,15 @@ def run_values(s, a):
     s.place("tarnbolt.exe", "C:\\App\\setup.exe")
     s.place("probe.exe", "C:\\App\\app.exe")
     s.place("probe.exe", "C:\\App\\bin\\app.exe")
+    s.place("probe.exe", "C:\\App\\helper.exe")
     cases = [("app.exe", "C:\\App\\app.exe", "C:\\App\\app.exe"),
              ("bin\\app.exe -q", "C:\\App\\bin\\app.exe -q", "C:\\App\\bin\\app.exe"),
              ("bin/app.exe -q", "C:\\App\\bin\\app.exe -q", "C:\\App\\bin\\app.exe"),
              ("app.exe /q", "C:\\App\\app.exe \\q", "C:\\App\\app.exe"),
-             ("/app.exe", "C:\\App\\app.exe", "C:\\App\\app.exe")]
+             ("/app.exe", "C:\\App\\app.exe", "C:\\App\\app.exe"),
+             # Arguments are never resolved: they cannot change the program.
+             ("app.exe tools\\..\\helper.exe", "C:\\App\\app.exe tools\\..\\helper.exe",
+              "C:\\App\\app.exe")]
     for value, command, module in cases:
         s.settings("C:\\App\\setup.ini", launch_settings(value))
         expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), command, module)
@@ -236,6 +242,7 @@ SHELL_FOLDERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\S
 NT4_STARTUP = "C:\\windows\\Profiles\\All Users\\Start Menu\\Programs\\Startup"
 NINE_X = ("win95", "win98", "winme")
 RUNTIME = ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll")
+RESTART_MARKER = "C:\\windows\\TARNBOLT.RST"
 
 
 def fixed_version(data):
@@ -370,6 +377,7 @@ def whole_road(s, a, version, stamped=False):
     s.equal((code, box), (0, None), "second run: exit code and box")
     s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "second run starts the application")
     s.equal(registration(s, version), None, "registration removed")
+    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
 
 
 for _version in ("win95", "win98", "winme", "nt40", "win2k", "winxp", "win7"):
@@ -426,6 +434,207 @@ def no_downgrade(s, a):
 
 
 no_downgrade.native = True
+
+
+# --- the installation road on the machines users have ------------------------
+
+def installation_setup(s, version, launcher="C:\\App\\setup.exe"):
+    """The launcher with a payload that replaces the prefix's old native runtime,
+    on the given Windows version."""
+    s.place("probe.exe", ntpath.join(ntpath.dirname(launcher), "app.exe"))
+    s.settings(launcher[:-4] + ".ini", {"General": {
+        "Run": "app.exe", "Message": "Restart now.", "Caption": "Restart",
+        "PreferredVersion": "6.1.8637.0"}})
+    s.place("tarnbolt_native_payload.exe", launcher)
+    s.set_windows_version("setup.exe", version)
+    s.native_runtime_for("setup.exe")
+
+
+def delayed_moves(s):
+    """The registered delayed moves as (source, target) pairs, lower case."""
+    items = (s.saved_registry_value("system.reg", SESSION_MANAGER[5:],
+                                    "PendingFileRenameOperations") or "").lower().split("|")
+    return [(a.replace("\\??\\", ""), b.lstrip("!").replace("\\??\\", ""))
+            for a, b in zip(items[0::2], items[1::2]) if a]
+
+
+def rename_lines(s):
+    """The [rename] lines of WININIT.INI, or of the copy Wine's boot kept."""
+    text = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
+    return [l for l in text.decode("latin-1").splitlines() if "=" in l]
+
+
+def restart(s):
+    s.wine("wineboot", "-r")
+    subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
+
+
+def set_user_environment(s, name, value):
+    r = s.wine("reg", "add", "HKCU\\Environment", "/v", name, "/t", "REG_SZ", "/d", value, "/f")
+    if r.returncode != 0:
+        raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
+
+
+def restart_without_effect(s, a, version):
+    # The replacement fails at the restart (its source removed while the box was
+    # up, as a temp cleaner does): the runs after it neither queue, nor show the
+    # box, nor register, nor restart again, until the runtime is in place.
+    installation_setup(s, version)
+    old = s.read("C:\\windows\\system32\\msvcrt.dll")
+    temp = s.temp_dir()
+    windows_temp = "C:\\" + os.path.relpath(temp, s.unix("C:\\")).replace("/", "\\")
+    s.env["BOXWATCH_DELETE"] = ";".join(windows_temp + "\\" + n for n in RUNTIME)
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    del s.env["BOXWATCH_DELETE"]
+    s.check(box is not None, "first run: restart box")
+    s.check(not os.path.exists(os.path.join(temp, "msvcrt.dll")), "source removed while the box was up")
+    restart(s)
+    s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == old, "runtime not replaced")
+    if version not in NINE_X:
+        s.equal(delayed_moves(s), [], "no delayed moves after the restart")
+    for run in ("after the restart", "by hand"):
+        code, box, probes = s.run("C:\\App\\setup.exe")
+        s.equal((code, box, probes), (0, None, []), run + ": exit code, box, started programs")
+        s.equal(registration(s, version), None, run + ": no registration")
+        if version in NINE_X:
+            s.equal(s.read("C:\\windows\\wininit.ini"), None, run + ": nothing in WININIT.INI")
+        else:
+            s.equal(delayed_moves(s), [], run + ": no delayed moves")
+    # The runtime put in place by other means: the launch road, and nothing left.
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.write("C:\\windows\\system32\\msvcrt.dll", f.read())
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "runtime in place: launch")
+    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+
+
+SCENARIOS["restart_without_effect_nt"] = lambda s, a: restart_without_effect(s, a, "win2k")
+SCENARIOS["restart_without_effect_9x"] = lambda s, a: restart_without_effect(s, a, "win98")
+SCENARIOS["restart_without_effect_nt"].native = True
+SCENARIOS["restart_without_effect_9x"].native = True
+
+
+@scenario
+def temp_on_second_drive(s, a):
+    # TEMP on D: (a mapped drive): a delayed move cannot cross volumes, so its
+    # source is staged in the system directory first.
+    drive = os.path.join(s.root, "drive_d")
+    os.makedirs(os.path.join(drive, "Temp"))
+    os.symlink(drive, os.path.join(s.prefix, "dosdevices", "d:"))
+    set_user_environment(s, "TEMP", "D:\\Temp")
+    set_user_environment(s, "TMP", "D:\\Temp")
+    installation_setup(s, "winxp")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.check(box is not None, "restart box")
+    moves = delayed_moves(s)
+    s.check(len(moves) >= 1, "delayed moves registered")
+    for source, target in moves:
+        s.check(source.startswith("c:\\windows\\system32\\"), "staged on the system volume: " + source)
+    s.check(os.path.exists(os.path.join(drive, "Temp", "msvcrt.dll")), "extracted to D:")
+    restart(s)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
+    staged = [n for n in os.listdir(s.system32()) if n.lower().startswith("tb") and n.lower().endswith(".tmp")]
+    s.equal(staged, [], "no staged copy left")
+
+
+temp_on_second_drive.native = True
+
+
+@scenario
+def long_temp_on_9x(s, a):
+    # The boot-time processor of 95/98/Me reads short names only.
+    set_user_environment(s, "TEMP", "C:\\My Temporary Files")
+    set_user_environment(s, "TMP", "C:\\My Temporary Files")
+    os.makedirs(s.unix("C:\\My Temporary Files"), exist_ok=True)
+    installation_setup(s, "win98")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.check(box is not None, "restart box")
+    lines = rename_lines(s)
+    s.check(any("msvcrt.dll=" in l.lower() for l in lines), "msvcrt.dll in [rename]")
+    short = re.compile(r"^[a-z]:(\\[^\\ .]{1,8}(\.[^\\ .]{1,3})?)+$", re.IGNORECASE)
+    for line in lines:
+        for side in line.split("=", 1):
+            s.check(short.match(side) is not None, "a short name: " + side)
+    restart(s)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
+
+
+long_temp_on_9x.native = True
+
+
+@scenario
+def other_products_link(s, a):
+    # Another product's setup.exe left its setup.lnk in Common Startup: our launcher
+    # of the same name, on the launch road, leaves it.
+    installation_setup(s, "win2k", "C:\\Other\\setup.exe")
+    code, box, probes = s.run("C:\\Other\\setup.exe")
+    s.check(box is not None, "the other product asks for its restart")
+    common = s.saved_registry_value("system.reg", SHELL_FOLDERS[5:], "Common Startup")
+    link = s.read(common + "\\setup.lnk")
+    s.check(link is not None, "the other product's setup.lnk")
+    s.place("tarnbolt.exe", "C:\\App\\setup.exe")
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", launch_settings("app.exe"))
+    expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
+    s.equal(s.read(common + "\\setup.lnk"), link, "the other product's link stays")
+
+
+other_products_link.native = True
+
+
+# --- Japanese Windows (ANSI code page 932) --------------------------------------
+
+TABLE = "\u8868"  # 95 5C in code page 932: its trail byte is a backslash
+
+
+def japanese(s):
+    s.env.update(LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+
+
+def ansi(text):
+    """A path as a program of code page 932 writes it, read back as the bench reads."""
+    return text.encode("cp932").decode("latin-1")
+
+
+@scenario
+def japanese_launch_folder(s, a):
+    japanese(s)
+    folder = "C:\\" + TABLE
+    s.place("tarnbolt.exe", folder + "\\setup.exe")
+    s.place("probe.exe", folder + "\\app.exe")
+    s.settings(folder + "\\setup.ini", launch_settings("app.exe /q"))
+    code, box, probes = s.run(folder + "\\setup.exe")
+    s.equal((code, box), (0, None), "exit code, box")
+    s.equal([(p["module"].lower(), p["command"]) for p in probes],
+            [(ansi(folder + "\\app.exe").lower(), ansi(folder + "\\app.exe \\q"))],
+            "the application in the folder starts")
+
+
+@scenario
+def japanese_temp_road(s, a):
+    # The whole installation road with TEMP below a folder whose name ends in a
+    # trail byte 0x5C.
+    japanese(s)
+    temp = "C:\\" + TABLE + "\\Temp"
+    os.makedirs(s.unix(temp), exist_ok=True)
+    set_user_environment(s, "TEMP", temp)
+    set_user_environment(s, "TMP", temp)
+    installation_setup(s, "win2k")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.check(box is not None, "restart box")
+    s.check(os.path.exists(os.path.join(s.unix(temp), "msvcrt.dll")), "extracted below " + TABLE)
+    s.check(len(delayed_moves(s)) >= 1, "delayed moves registered")
+    restart(s)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "second run starts the application")
+    s.equal(registration(s, "win2k"), None, "registration removed")
+
+
+japanese_temp_road.native = True
 
 
 def main():

@@ -40,6 +40,26 @@ TEST_CASE("entry names drop the extension unless the dot comes first") {
     CHECK(StartupEntryName("C:\\Apps\\") == "");
 }
 
+TEST_CASE("code page 932: trail bytes are neither separators nor letters") {
+    const LeadBytes cp932 = LeadBytes::CodePage932();
+    // U+8868 is 95 5C; U+30A2 is 83 41 (a trail "A").
+    CHECK(StartupEntryName("C:\\\x95\\setup.exe", cp932) == "\x95\\setup");
+    CHECK(StartupEntryName("C:\\\x95\\setup.exe", LeadBytes()) == "setup");
+    CHECK(StartupEntryName("C:\\x\\\x95\\", cp932) == "\x95\\");
+    // A Windows directory ending in U+8868 still needs its separator.
+    CHECK_FALSE(EndsWithSeparator("C:\\\x95\\", cp932));
+    CHECK(EndsWithSeparator("C:\\\x95\\\\", cp932));
+    CHECK(EndsWithSeparator("C:\\\x95\\", LeadBytes()));
+    CHECK(SamePathText("C:\\\x83\x41\\Setup.exe", "c:\\\x83\x41\\SETUP.EXE", cp932));
+    CHECK_FALSE(SamePathText("C:\\\x83\x41\\a.exe", "C:\\\x83\x61\\a.exe", cp932));
+    CHECK_FALSE(SamePathText("C:\\a.exe", "C:\\b.exe", cp932));
+    // Removing folds only whole-character letters: another program's item stays.
+    const std::string ours = "C:\\\x83\x41\\Setup.exe";
+    Edit e{true, false, ""};
+    RemoveFromRunValue("\"C:\\\x83\x61\\setup.exe\",\"" + ours + "\"", ours, e.write, e.value, cp932);
+    CHECK((e.write && e.value == "\"C:\\\x83\x61\\setup.exe\""));
+}
+
 TEST_CASE("adding the quoted program to the Run value") {
     Edit e = Add("");
     CHECK((e.result && e.write && e.value == Q));
