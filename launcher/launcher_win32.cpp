@@ -2,8 +2,9 @@
 
 #include "launcher.h"
 
-#include "files/file_spec.h"
+#include "files/path_text.h"
 #include "files/platform_names.h"
+#include "files/well_known_directories.h"
 #include "image_version.h"
 #include "version_block.h"
 
@@ -48,18 +49,19 @@ std::string Launcher::ModuleDirectory(HINSTANCE instance) const {
     return DirectoryOfModuleName(fileName);
 }
 
+// The directory queries and path joining themselves, not a file spec object: its
+// virtual calls would keep every file operation of the library in the launcher.
+// A failed query leaves the directory empty and the name is joined to that.
 std::string Launcher::SystemFilePath(const std::string& name) const {
-    LumoBase::AFileSpec spec;
-    spec.SetToSystemDirectory();
-    spec.AppendComponent(name.c_str());
-    return spec.GetFullPath();
+    LumoBase::PString directory;
+    LumoBase::ReadSystemDirectory(directory);
+    return LumoBase::JoinComponent(directory, name.c_str());
 }
 
 std::string Launcher::TempFilePath(const std::string& name) const {
-    LumoBase::AFileSpec spec;
-    spec.SetToTempDirectory();
-    spec.AppendComponent(name.c_str());
-    return spec.GetFullPath();
+    LumoBase::PString directory;
+    LumoBase::ReadTempDirectory(directory);
+    return LumoBase::JoinComponent(directory, name.c_str());
 }
 
 std::string Launcher::WindowsFilePath(const std::string& name) const {

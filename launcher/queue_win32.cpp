@@ -2,9 +2,9 @@
 
 #include "launcher.h"
 
-#include "files/file_spec.h"
+#include "files/path_text.h"
 #include "rename_file.h"
-#include "system/system_info.h"
+#include "system/os_version.h"
 
 #include <vector>
 
@@ -13,8 +13,8 @@ namespace {
 
 // The system-directory path of a pending file: its own name, in the system directory.
 std::string TargetOf(const Launcher& launcher, const std::string& source) {
-    LumoBase::AFileSpec spec(source.c_str());
-    return launcher.SystemFilePath(spec.GetFileName());
+    const LumoBase::PString path = LumoBase::ToBackslashes(LumoBase::PString(source.c_str()));
+    return launcher.SystemFilePath(LumoBase::TextAfterLast(path, LumoBase::PString("\\")));
 }
 
 std::string SystemDirectory() {
@@ -82,15 +82,9 @@ bool Launcher::CommitPending(bool& restartNeeded) {
     if (pending_.empty()) return true;
 
     restartNeeded = true;
-    LumoBase::ASystemInfo system;
-    switch (system.GetOsType()) {
-        case LumoBase::OsTypeWindows95:
-        case LumoBase::OsTypeWindows98:
-        case LumoBase::OsTypeWindowsMe:
-            return WriteRenameSection();
-        default:
-            return ScheduleDelayedMoves();
-    }
+    // The version query itself: the system information object would bring all of
+    // its virtual queries (processor speed, memory, drives) into the launcher.
+    return LumoBase::IsWindows9xFamily() ? WriteRenameSection() : ScheduleDelayedMoves();
 }
 
 bool Launcher::ScheduleDelayedMoves() {

@@ -1,6 +1,6 @@
 #include "rename_file.h"
 
-#include "files/file_spec.h"
+#include "files/path_text.h"
 
 #include <windows.h>
 
@@ -17,15 +17,25 @@ std::string WithExtension(const std::string& path, const char* extension) {
     return path.substr(0, dot != std::string::npos && dot >= name ? dot : path.size()) + extension;
 }
 
+// The path as a file spec would hold it; plain calls keep the library's file
+// operations out of the launcher.
+std::string Backslashed(const std::string& path) {
+    return LumoBase::ToBackslashes(LumoBase::PString(path.c_str()));
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(Backslashed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::FILE* stream = LumoBase::AFileSpec(path.c_str()).Open("rb");
+    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "rb");
     if (!stream) return false;
     const bool read = ReadWholeText(stream, text);
     return std::fclose(stream) == 0 && read;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrite write) {
-    std::FILE* stream = LumoBase::AFileSpec(path.c_str()).Open("wb");
+    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "wb");
     if (!stream) return false;
     bool written = WriteWholeText(stream, text, write);
     // A failed close may have lost buffered bytes.
@@ -42,9 +52,9 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     // it is put back before anything else.
     const std::string fresh = WithExtension(path, ".TBN");
     const std::string aside = WithExtension(path, ".TBO");
-    if (!LumoBase::AFileSpec(path.c_str()).Exists() && LumoBase::AFileSpec(aside.c_str()).Exists())
+    if (!Exists(path) && Exists(aside))
         MoveFileA(aside.c_str(), path.c_str());
-    const bool existed = LumoBase::AFileSpec(path.c_str()).Exists();
+    const bool existed = Exists(path);
     std::string old;
     if (existed && !ReadWholeFile(path, old)) return false;
     const std::string merged = MergeRenameText(old, lines);

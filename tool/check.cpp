@@ -243,6 +243,8 @@ CheckReport CheckLauncher(const CheckInput& input) {
         Add(findings, Severity::kError, "launcher-not-pe32",
             "the launcher is an " + MachineName(info.machine) + (info.pe32Plus ? " PE32+" : " PE32") +
                 " program; it must be " + MachineName(input.machine) + (wide ? " PE32+" : " PE32"));
+    uint32_t high = 0, low = 0;
+    if (ReadImageFixedVersion(image, size, high, low)) report.launcherVersion = VersionText(high, low);
     if (info.isDll) Add(findings, Severity::kError, "launcher-unreadable", "the launcher is a DLL");
     if (info.subsystem != 2)
         Add(findings, Severity::kError, "launcher-not-gui",
@@ -347,7 +349,9 @@ std::string Plural(int n, const char* word) {
 }  // namespace
 
 std::string FormatText(const CheckInput& input, const CheckReport& report) {
-    std::string out = "launcher: " + input.launcherPath + "\nsettings: " + input.settingsPath +
+    std::string out = "launcher: " + input.launcherPath + "\nversion:  " +
+                      (report.launcherVersion.empty() ? "none" : report.launcherVersion) +
+                      "\nsettings: " + input.settingsPath +
                       "\nfolder:   " + input.folder + "\n";
     for (const PayloadReport& p : report.payloads) {
         out += "payload " + Number(p.id) + " " + p.name + ": ";
@@ -365,7 +369,8 @@ std::string FormatText(const CheckInput& input, const CheckReport& report) {
 }
 
 std::string FormatJson(const CheckInput& input, const CheckReport& report) {
-    std::string out = "{\"launcher\":" + JsonString(input.launcherPath) +
+    std::string out = "{\"launcher\":" + JsonString(input.launcherPath) + ",\"launcherVersion\":" +
+                      (report.launcherVersion.empty() ? "null" : JsonString(report.launcherVersion)) +
                       ",\"settings\":" + JsonString(input.settingsPath) +
                       ",\"folder\":" + JsonString(input.folder) + ",\"payloads\":[";
     for (size_t i = 0; i < report.payloads.size(); ++i) {

@@ -44,6 +44,7 @@ struct CheckInput {
 };
 
 struct CheckReport {
+    std::string launcherVersion;  // its fixed file version; "" without a version resource
     std::vector<PayloadReport> payloads;
     std::vector<Finding> findings;
     int Errors() const;

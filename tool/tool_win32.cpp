@@ -15,7 +15,8 @@ namespace Tarnbolt {
 namespace {
 
 const char kUsage[] =
-    "usage: tarnbolt-tool check LAUNCHER.exe [SETTINGS.ini] [--dir FOLDER] [--json]\n"
+    "usage: tarnbolt-tool --version\n"
+    "       tarnbolt-tool check LAUNCHER.exe [SETTINGS.ini] [--dir FOLDER] [--json]\n"
     "       tarnbolt-tool stamp LAUNCHER.exe [--msvcrt F] [--msvcp60 F] [--msvcirt F]\n"
     "                           [--comctl32 F] -o OUT.exe [--settings SETTINGS.ini] [--json]\n"
     "both take --arch x86-64 for the x86-64 test build of the launcher (default i386)\n";
@@ -266,6 +267,10 @@ bool WriteVerifiedFile(const std::string& path, const std::vector<unsigned char>
 
 int ToolMain(const std::vector<std::string>& args, std::string& out, std::string& err) {
     if (args.empty()) return Usage(err, "no command");
+    if (args[0] == "--version") {
+        out += "tarnbolt-tool " TARNBOLT_VERSION "\n";
+        return 0;
+    }
     if (args[0] == "check") {
         std::string launcher, settings, dir, arch;
         uint16_t machine = kI386;

@@ -12,6 +12,8 @@ bool RemoveDirectoryAt(const char* path);
 bool CreateEmptyFileAt(const char* path, bool overwrite);
 bool CopyFileTo(const char* source, const char* destination, bool overwrite);
 bool DeleteFileAt(const char* path);
+// Whether something exists at the path and is a directory.
+bool IsDirectoryAt(const char* path);
 
 // One listing of the entries that match a wildcard pattern, closed when the
 // object goes away.

@@ -25,6 +25,11 @@ bool CopyFileTo(const char* source, const char* destination, bool overwrite) {
 
 bool DeleteFileAt(const char* path) { return DeleteFileA(path) != FALSE; }
 
+bool IsDirectoryAt(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 struct DirectorySearch::Record {
     WIN32_FIND_DATAA data;
 };

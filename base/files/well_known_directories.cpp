@@ -1,6 +1,7 @@
 #include "files/well_known_directories.h"
 
-#include "files/file_spec.h"
+#include "files/file_system_calls.h"
+#include "files/path_text.h"
 #include "files/pointer_probes.h"
 
 #include <memory>
@@ -35,11 +36,12 @@ bool QueryExistingDirectory(DirectoryQuery query, PString& directory) {
     try {
         PString text;
         if (!QueryDirectoryText(query, text)) return false;
-        const AFileSpec found(text);
-        if (!found.IsValid() || !found.Exists() || !found.IsDirectory()) return false;
-
-        PString result = found.GetDirectory();
-        directory.swap(result);
+        // The path as a file spec would hold and answer it, asked without one: a
+        // file spec object brings every file operation of the library along.
+        PString found = ToBackslashes(PString(text.c_str()));
+        if (!FileSystemCalls::IsDirectoryAt(found.c_str())) return false;
+        if (EndsWithChar(found, '\\')) found.pop_back();
+        directory.swap(found);
         return true;
     } catch (...) {
         return false;

@@ -22,4 +22,9 @@ bool QueryDirectoryText(DirectoryQuery query, PString& text);
 // False, with `directory` untouched, on any failure, exceptions included.
 bool QueryExistingDirectory(DirectoryQuery query, PString& directory);
 
+// Windows only: the system and the temporary-files directory, as
+// QueryExistingDirectory answers them (the steps of FileSpec's SetTo... calls).
+bool ReadSystemDirectory(PString& directory);
+bool ReadTempDirectory(PString& directory);
+
 }  // namespace LumoBase

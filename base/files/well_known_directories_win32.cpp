@@ -20,16 +20,22 @@ unsigned long CurrentDirectoryQuery(char* buffer, unsigned long size) {
 
 }  // namespace
 
+bool ReadSystemDirectory(PString& directory) {
+    return QueryExistingDirectory(SystemDirectoryQuery, directory);
+}
+
+bool ReadTempDirectory(PString& directory) { return QueryExistingDirectory(TempDirectoryQuery, directory); }
+
 bool WIN32AU_FileSpec::SetToSystemDirectory() {
     PString directory;
-    if (!QueryExistingDirectory(SystemDirectoryQuery, directory)) return false;
+    if (!ReadSystemDirectory(directory)) return false;
     path_.swap(directory);
     return true;
 }
 
 bool WIN32AU_FileSpec::SetToTempDirectory() {
     PString directory;
-    if (!QueryExistingDirectory(TempDirectoryQuery, directory)) return false;
+    if (!ReadTempDirectory(directory)) return false;
     path_.swap(directory);
     return true;
 }

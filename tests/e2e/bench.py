@@ -29,7 +29,11 @@ def unescape_registry_text(text):
 
 
 class Sandbox:
-    def __init__(self, name, tools, template, work, native_runtime=None):
+    # Where message boxes get their frame and title bar: Wine's own desktop window
+    # draws them (the bare X server runs no window manager).
+    DESKTOP_SIZE = "1024x768"
+
+    def __init__(self, name, tools, template, work, native_runtime=None, desktop=False):
         self.tools = tools          # folder with tarnbolt.exe, probe.exe, boxwatch.exe, ...
         self.root = os.path.join(work, name)
         shutil.rmtree(self.root, ignore_errors=True)
@@ -45,10 +49,22 @@ class Sandbox:
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         LC_ALL="C.UTF-8", LANG="C.UTF-8")
         self.checks = 0
+        self.desktop = desktop
+        if desktop:
+            self.use_virtual_desktop()
         if native_runtime:
             # A stand-in for an installed runtime; programs that load it natively
             # (native_runtime_for) answer its own version to version queries.
             shutil.copyfile(native_runtime, self.system32("msvcrt.dll"))
+
+    def use_virtual_desktop(self):
+        """Every program of the prefix runs on one desktop of its own, in a window
+        that Wine draws with frames and title bars. Written into the copied registry
+        before anything starts: a running desktop is not changed afterwards."""
+        with open(os.path.join(self.prefix, "user.reg"), "a", encoding="latin-1") as f:
+            f.write('\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n'
+                    '\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="%s"\n'
+                    % self.DESKTOP_SIZE)
 
     # --- paths -------------------------------------------------------------
     def unix(self, windows_path):
@@ -109,7 +125,10 @@ class Sandbox:
     # --- running -----------------------------------------------------------
     def run(self, windows_exe, cwd="C:\\Work", picture=None):
         """Runs the program with a box watcher beside it; answers (exit code, box, probes).
-        With `picture` (a Windows path) the watcher saves the box as a BMP there."""
+        With `picture` (a Windows path) the watcher saves the box as a BMP there,
+        with its frame and title: the sandbox must have been made with desktop=True."""
+        if picture and not self.desktop:
+            raise Failure("a picture of a box needs the sandbox's virtual desktop (desktop=True)")
         for stale in ("C:\\box.txt", "C:\\done.flag", "C:\\probe.txt"):
             if os.path.exists(self.unix(stale)):
                 os.remove(self.unix(stale))

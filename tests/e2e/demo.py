@@ -81,7 +81,7 @@ def launch_road(args, work):
 
 def installation_road(args, work, version, number):
     s = Sandbox("install-" + version, args.tools, args.template, work,
-                os.path.join(args.native, "old", "msvcrt.dll"))
+                os.path.join(args.native, "old", "msvcrt.dll"), desktop=bool(args.pictures))
     bmp = "C:\\restart-box.bmp"
     picture = os.path.join(args.pictures, "restart-box-%s.png" % version) if args.pictures else None
     try:

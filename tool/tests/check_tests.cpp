@@ -140,4 +140,5 @@ TEST_CASE("the JSON report escapes what it quotes") {
     CHECK(json.find("\"launcher\":\"C:\\\\a \\\"b\\\"\\\\caf\xe9.exe\"") != std::string::npos);
     CHECK(json.find("\"folder\":\"C:\\\\\\u0001\"") != std::string::npos);
     CHECK(json.find("\"exit\":0") != std::string::npos);
+    CHECK(json.find("\"launcherVersion\":null,") != std::string::npos);
 }

@@ -85,7 +85,8 @@ TEST_CASE("a stamped launcher carries the new libraries for the platform's resou
         CHECK(std::memcmp(bytes, item.bytes.data(), item.bytes.size()) == 0);
     }
     FreeLibrary(module);
-    // The launcher carries no version resource today; when it does, the stamp keeps it.
+    // The launcher's version resource is kept.
+    CHECK(FileVersion(launcherPath).first != 0);
     CHECK(FileVersion(path) == FileVersion(launcherPath));
     DeleteFileA(path.c_str());
 }

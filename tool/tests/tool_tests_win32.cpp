@@ -103,11 +103,15 @@ TEST_CASE("stamp then check: real libraries and sound settings are clean") {
     INFO(stamped.out, stamped.err);
     CHECK(stamped.code == 0);
     CHECK(stamped.out.find("0 errors, 0 warnings") != std::string::npos);
+    // The stamp keeps the launcher's version resource; the tool tells the same version.
+    CHECK(stamped.out.find("\nversion:  " TARNBOLT_VERSION ".0\n") != std::string::npos);
+    CHECK(Tool({"--version"}).out == "tarnbolt-tool " TARNBOLT_VERSION "\n");
 
     // The launcher's own settings file is found by its name.
     const Run checked = Tool({"check", out, "--json"});
     CHECK(checked.code == 0);
     CHECK(checked.out.find("\"errors\":0,\"warnings\":0,\"exit\":0") != std::string::npos);
+    CHECK(checked.out.find("\"launcherVersion\":\"" TARNBOLT_VERSION ".0\"") != std::string::npos);
 }
 
 TEST_CASE("check: broken launchers and settings") {
