@@ -3,6 +3,7 @@
 #include "launcher.h"
 
 #include "files/path_text.h"
+#include "files/well_known_directories.h"
 #include "rename_file.h"
 #include "system/os_version.h"
 
@@ -18,9 +19,9 @@ std::string TargetOf(const Launcher& launcher, const std::string& source) {
 }
 
 std::string SystemDirectory() {
-    LumoBase::AFileSpec spec;
-    spec.SetToSystemDirectory();
-    return spec.GetFullPath();
+    LumoBase::PString directory;
+    LumoBase::ReadSystemDirectory(directory);
+    return directory;
 }
 
 // A deferred entry is a rename done at boot, which cannot cross volumes: a source
@@ -56,8 +57,8 @@ bool ShortPath(const std::string& path, std::string& shortPath) {
         shortPath.assign(buffer, length);
         return true;
     }
-    LumoBase::AFileSpec spec(path.c_str());
-    const std::string name = spec.GetFileName();
+    const std::string name =
+        LumoBase::TextAfterLast(LumoBase::PString(path.c_str()), LumoBase::PString("\\"));
     if (name.empty() || name.size() >= path.size()) return false;
     const std::string folder = path.substr(0, path.size() - name.size() - 1);
     length = GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
