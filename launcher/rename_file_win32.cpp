@@ -81,7 +81,9 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     std::string old;
     if (existed) {
         // A file that cannot be opened for update (read-only, or held by another
-        // program) is not ours to replace.
+        // program) is not ours to replace. The attribute is asked as well: a
+        // process with every right may open a read-only file all the same.
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
         std::FILE* update = LumoBase::AFileSpec(path.c_str()).Open("r+b");
         if (!update) return false;
         std::fclose(update);
