@@ -108,8 +108,9 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
         return false;
     }
     if (!MoveFileA(fresh.c_str(), path.c_str())) {
-        MoveFileA(aside.c_str(), path.c_str());
-        Remove(fresh);
+        // Nothing can have changed since the move aside. Where even the way back
+        // fails, both stay: the next run then puts the old text back.
+        if (MoveFileA(aside.c_str(), path.c_str())) Remove(fresh);
         return false;
     }
     // Its text is in the new file: a copy that stayed would only be removed by the
