@@ -2,7 +2,8 @@
 // are added, the rest is the old text. Property: the old text stands byte for byte
 // around one insertion, the new lines (CR LF) contiguous and in order right after
 // the last entry of the first [rename] section; without a section, a new header and
-// the lines at the end. Any other result aborts.
+// the lines at the end; Ctrl-Z marks that end the old text end the new one. Any
+// other result aborts.
 
 #include "rename_section.h"
 
@@ -58,8 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     // The launcher always has at least one line to add.
     const std::vector<std::string> lines(kLines, kLines + 1 + data[0] % 3);
-    const std::string old(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::string out = Tarnbolt::MergeRenameText(old, lines);
+    const std::string whole(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string merged = Tarnbolt::MergeRenameText(whole, lines);
+    // The final Ctrl-Z marks stay last; the rest is merged as a text without them.
+    size_t marks = 0;
+    while (marks < whole.size() && whole[whole.size() - 1 - marks] == '\x1a') ++marks;
+    Require(merged.size() >= marks &&
+            merged.compare(merged.size() - marks, marks, whole, whole.size() - marks, marks) == 0);
+    const std::string old = whole.substr(0, whole.size() - marks);
+    const std::string out = merged.substr(0, merged.size() - marks);
 
     std::string block;
     for (const std::string& line : lines) block += line + "\r\n";

@@ -6,6 +6,9 @@ namespace Tarnbolt {
 namespace {
 
 const uint32_t kVersionResourceType = 16;   // RT_VERSION
+// The platform's version query reads the version resource with this id and no
+// other: a resource under another id is no version at all once installed.
+const uint32_t kVersionResourceId = 1;      // VS_VERSION_INFO
 const uint32_t kSubdirectoryFlag = 0x80000000u;
 
 // Bounds-checked little-endian reads over the image.
@@ -110,7 +113,7 @@ bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entry
     uint32_t entry = 0;
     if (!FindEntry(image, root, false, kVersionResourceType, entry) || !(entry & kSubdirectoryFlag))
         return false;
-    if (!FindEntry(image, root + (entry & ~kSubdirectoryFlag), true, 0, entry) ||
+    if (!FindEntry(image, root + (entry & ~kSubdirectoryFlag), false, kVersionResourceId, entry) ||
         !(entry & kSubdirectoryFlag))
         return false;
     if (!FindEntry(image, root + (entry & ~kSubdirectoryFlag), true, 0, entry) ||

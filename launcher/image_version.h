@@ -7,8 +7,9 @@
 
 namespace Tarnbolt {
 
-// True when `image` is a PE image with a version resource; high and low are then
-// its fixed file version, laid out as the platform's fixed file information has it.
+// True when `image` is a PE image with a version resource of id 1, the one the
+// platform's version query reads; high and low are then its fixed file version,
+// laid out as the platform's fixed file information has it.
 bool ReadImageFixedVersion(const unsigned char* image, size_t size, uint32_t& high, uint32_t& low);
 
 // Where the image's version resource lies: `entry` is the offset of its resource

@@ -6,6 +6,7 @@
 #include "files/platform_names.h"
 #include "files/well_known_directories.h"
 #include "image_version.h"
+#include "modules/version_library.h"
 #include "version_block.h"
 
 #include <cstdio>
@@ -71,8 +72,9 @@ std::string Launcher::WindowsFilePath(const std::string& name) const {
 }
 
 bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const {
+    const LumoBase::VersionLibrary library;
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    DWORD size = library.InfoSize(path.c_str(), &handle);
     if (size == 0) return false;
     char* block = new (std::nothrow) char[size];
     if (!block) return false;
@@ -80,12 +82,12 @@ bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t
     size_t fixedOffset = 0;
     // The query trusts the block's own lengths: a damaged resource would send it past
     // the block's end or answer garbage, so it counts as no version.
-    if (GetFileVersionInfoA(path.c_str(), 0, size, block) &&
+    if (library.Info(path.c_str(), size, block) &&
         FindFixedFileInfo(reinterpret_cast<const unsigned char*>(block), size, fixedOffset)) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         // The answer must be the record just checked, and a whole one.
-        if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) &&
+        if (library.QueryValue(block, "\\", reinterpret_cast<void**>(&fixed), &length) &&
             reinterpret_cast<char*>(fixed) == block + fixedOffset &&
             length >= sizeof(VS_FIXEDFILEINFO)) {
             high = fixed->dwFileVersionMS;

@@ -27,6 +27,39 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(Backslashed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The last-write time of a file, as one number; false when there is none.
+bool WriteTime(const std::string& path, unsigned long long& time) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    time = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+           found.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+// A file of ours, gone even when an earlier version left it read-only.
+void Remove(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+// What an earlier run left beside the file: the aside copy goes back only where it
+// is the one text of a WININIT.INI that no boot has seen since; the rest is removed.
+void TidyLeftovers(const std::string& path, const std::string& fresh, const std::string& aside) {
+    SideFiles found;
+    found.file = Exists(path);
+    found.aside = Exists(aside);
+    unsigned long long written = 0, consumed = 0;
+    found.fresh = WriteTime(fresh, written);
+    // A boot that processed WININIT.INI keeps it as WININIT.BAK, with its write time.
+    found.consumedSince = WriteTime(WithExtension(path, ".BAK"), consumed) && consumed >= written;
+    if (!(PutAsideBack(found) && MoveFileA(aside.c_str(), path.c_str())) && found.aside)
+        Remove(aside);
+    if (found.fresh) Remove(fresh);
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text) {
     std::FILE* stream = std::fopen(Backslashed(path).c_str(), "rb");
     if (!stream) return false;
@@ -48,40 +81,49 @@ bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrit
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write) {
     // Names of our own beside the file: nobody else's file is ever replaced or
-    // deleted. A run that stopped between its two moves left the old text aside:
-    // it is put back before anything else.
+    // deleted.
     const std::string fresh = WithExtension(path, ".TBN");
     const std::string aside = WithExtension(path, ".TBO");
-    if (!Exists(path) && Exists(aside))
-        MoveFileA(aside.c_str(), path.c_str());
+    TidyLeftovers(path, fresh, aside);
     const bool existed = Exists(path);
     std::string old;
-    if (existed && !ReadWholeFile(path, old)) return false;
+    if (existed) {
+        // A file that cannot be opened for update (read-only, or held by another
+        // program) is not ours to replace. The attribute is asked as well: a
+        // process with every right may open a read-only file all the same.
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
+        std::FILE* update = std::fopen(Backslashed(path).c_str(), "r+b");
+        if (!update) return false;
+        std::fclose(update);
+        if (!ReadWholeFile(path, old)) return false;
+    }
     const std::string merged = MergeRenameText(old, lines);
 
     // Windows 9x cannot replace a file in one move: the new text must be complete
     // and checked before the old file is moved aside.
     std::string check;
     if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged) {
-        DeleteFileA(fresh.c_str());
+        Remove(fresh);
         return false;
     }
     if (!existed) {
         if (MoveFileA(fresh.c_str(), path.c_str())) return true;
-        DeleteFileA(fresh.c_str());
+        Remove(fresh);
         return false;
     }
-    DeleteFileA(aside.c_str());  // left by an earlier run that stopped after the move-in
     if (!MoveFileA(path.c_str(), aside.c_str())) {
-        DeleteFileA(fresh.c_str());
+        Remove(fresh);
         return false;
     }
     if (!MoveFileA(fresh.c_str(), path.c_str())) {
-        MoveFileA(aside.c_str(), path.c_str());
-        DeleteFileA(fresh.c_str());
+        // Nothing can have changed since the move aside. Where even the way back
+        // fails, both stay: the next run then puts the old text back.
+        if (MoveFileA(aside.c_str(), path.c_str())) Remove(fresh);
         return false;
     }
-    DeleteFileA(aside.c_str());
+    // Its text is in the new file: a copy that stayed would only be removed by the
+    // next run, never put back.
+    Remove(aside);
     return true;
 }
 

@@ -6,6 +6,9 @@ namespace {
 const char kHeader[] = "[rename]";
 const size_t kHeaderLength = sizeof kHeader - 1;
 const char kLineEnd[] = "\r\n";
+// The end-of-file mark of old editors: a reader that stops at it never sees what
+// follows, so it stays the last byte.
+const char kEndOfFile = '\x1a';
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -25,7 +28,10 @@ bool IsEmptyLine(const std::string& text, size_t begin, size_t end) {
 
 }  // namespace
 
-std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines) {
+std::string MergeRenameText(const std::string& whole, const std::vector<std::string>& lines) {
+    size_t bodyEnd = whole.size();
+    while (bodyEnd > 0 && whole[bodyEnd - 1] == kEndOfFile) --bodyEnd;
+    const std::string old(whole, 0, bodyEnd);
     bool found = false;
     size_t insertAt = old.size();
     std::string emptySinceEntry, emptyBeforeEntry;
@@ -62,7 +68,12 @@ std::string MergeRenameText(const std::string& old, const std::vector<std::strin
     for (const std::string& line : lines) merged += line + kLineEnd;
     merged += emptyBeforeEntry;
     merged.append(old, insertAt, std::string::npos);
+    merged.append(whole, bodyEnd, std::string::npos);
     return merged;
+}
+
+bool PutAsideBack(const SideFiles& found) {
+    return found.aside && found.fresh && !found.file && !found.consumedSince;
 }
 
 bool WriteWholeText(std::FILE* file, const std::string& text, StreamWrite write) {

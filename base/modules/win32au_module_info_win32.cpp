@@ -2,6 +2,7 @@
 
 #include "files/platform_names.h"
 #include "modules/version_keys.h"
+#include "modules/version_library.h"
 #include "modules/win32au_module_handle.h"
 
 #include <windows.h>
@@ -24,12 +25,12 @@ class VersionBlock {
 public:
     bool Read(const char* path) {
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+        const DWORD size = library_.InfoSize(path, &ignored);
         if (size == 0) return false;
         data_.reset(new (std::nothrow) char[size]);
         if (!data_) return false;
         size_ = size;
-        return GetFileVersionInfoA(path, 0, size, data_.get()) != 0;
+        return library_.Info(path, size, data_.get());
     }
 
     // The first of keys that the block holds: its text and the length the platform
@@ -38,7 +39,7 @@ public:
         for (const PString& key : keys) {
             void* value = nullptr;
             UINT reported = 0;
-            if (!VerQueryValueA(data_.get(), key.c_str(), &value, &reported)) continue;
+            if (!library_.QueryValue(data_.get(), key.c_str(), &value, &reported)) continue;
             std::size_t available = 0;
             if (!BytesToBlockEnd(data_.get(), size_, static_cast<const char*>(value), available))
                 return false;
@@ -57,6 +58,7 @@ public:
     }
 
 private:
+    const VersionLibrary library_;  // loaded while the block is read and queried
     std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
 };

@@ -21,7 +21,7 @@ void Put32(std::vector<unsigned char>& b, size_t at, uint32_t v) {
 // A minimal PE32 image with one section holding a resource tree with one version
 // resource of the given fixed version.
 std::vector<unsigned char> MakeImage(uint32_t high, uint32_t low, uint32_t magic = 0x10B,
-                                     uint32_t type = 16) {
+                                     uint32_t type = 16, uint32_t id = 1) {
     std::vector<unsigned char> b(0x400, 0);
     Put16(b, 0, 0x5A4D);
     Put32(b, 0x3C, 0x40);
@@ -46,7 +46,7 @@ std::vector<unsigned char> MakeImage(uint32_t high, uint32_t low, uint32_t magic
     Put32(b, root + 16, type);
     Put32(b, root + 20, 0x80000000u | 0x18);
     Put16(b, root + 0x18 + 14, 1);
-    Put32(b, root + 0x18 + 16, 1);
+    Put32(b, root + 0x18 + 16, id);
     Put32(b, root + 0x18 + 20, 0x80000000u | 0x30);
     Put16(b, root + 0x30 + 14, 1);
     Put32(b, root + 0x30 + 16, 1033);
@@ -91,6 +91,18 @@ TEST_CASE("the fixed version of an image in memory") {
     CHECK(high == 7);
     CHECK(low == 7);
     CHECK_FALSE(ReadImageFixedVersion(nullptr, 100, high, low));
+}
+
+TEST_CASE("only the version resource with id 1 counts, as the platform's query reads it") {
+    struct Case {
+        uint32_t id;
+        bool found;
+    } cases[] = {{1, true}, {2, false}, {0, false}};
+    for (const Case& c : cases) {
+        CAPTURE(c.id);
+        uint32_t high = 0, low = 0;
+        CHECK(Read(MakeImage(0x00060001, 0x21BD0000, 0x10B, 16, c.id), high, low) == c.found);
+    }
 }
 
 TEST_CASE("cut or damaged images are refused without reading past them") {

@@ -199,15 +199,55 @@ TEST_CASE("a failed write leaves WININIT.INI as it was, byte for byte") {
     DeleteFileA(path.c_str());
 }
 
-TEST_CASE("the text a stopped run left aside is merged, not lost") {
+TEST_CASE("what earlier runs left beside WININIT.INI: put back only where no boot saw it") {
     const Launcher launcher;
     const std::string path = launcher.TempFilePath("tbq_wininit.ini");
+    const std::string fresh = launcher.TempFilePath("tbq_wininit.TBN");
     const std::string aside = launcher.TempFilePath("tbq_wininit.TBO");
+    const std::string bak = launcher.TempFilePath("tbq_wininit.BAK");
+    const std::vector<std::string> lines = {"S\\a.dll=T\\a.dll"};
+    const std::string hidden = "[rename]\r\nOTHER=INSTALLER\r\n";
+    const std::string later = "[rename]\r\nLATER=ONE\r\n";
+    struct Case {
+        const char* what;
+        bool file, fresh, consumed, asideReadOnly;
+        std::string before;  // the text merged into
+    } cases[] = {
+        {"stopped between the two moves: the hidden text is merged, not lost", false, true, false,
+         false, hidden},
+        {"a boot processed a WININIT.INI since", false, true, true, false, ""},
+        {"a WININIT.INI written since", true, true, false, false, later},
+        {"the aside copy of a moved-in text, since consumed", false, false, false, false, ""},
+        {"a read-only aside copy an earlier version left", false, false, false, true, ""},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.what);
+        for (const std::string* p : {&path, &fresh, &aside, &bak}) DeleteFileA(p->c_str());
+        if (c.fresh) Write(fresh, Tarnbolt::MergeRenameText(hidden, {"S\\old.dll=T\\old.dll"}));
+        Write(aside, hidden);
+        if (c.asideReadOnly) SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (c.consumed) Write(bak, later);  // written after .TBN
+        if (c.file) Write(path, later);
+        CHECK(MergeRenameFile(path, lines));
+        CHECK(Read(path) == Tarnbolt::MergeRenameText(c.before, lines));
+        CHECK_FALSE(Exists(aside));
+        CHECK_FALSE(Exists(fresh));
+    }
+    for (const std::string* p : {&path, &bak}) DeleteFileA(p->c_str());
+}
+
+TEST_CASE("a read-only WININIT.INI fails the commit and is not replaced") {
+    const Launcher launcher;
+    const std::string path = launcher.TempFilePath("tbq_wininit.ini");
     const std::string before = "[rename]\r\nA=B\r\n";
     DeleteFileA(path.c_str());
-    Write(aside, before);
-    CHECK(MergeRenameFile(path, {"S\\a.dll=T\\a.dll"}));
-    CHECK(Read(path) == Tarnbolt::MergeRenameText(before, {"S\\a.dll=T\\a.dll"}));
-    CHECK_FALSE(Exists(aside));
+    Write(path, before);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    CHECK_FALSE(MergeRenameFile(path, {"S\\a.dll=T\\a.dll"}));
+    CHECK(Read(path) == before);
+    CHECK((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TBN")));
+    CHECK_FALSE(Exists(launcher.TempFilePath("tbq_wininit.TBO")));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());
 }

@@ -96,7 +96,10 @@ TEST_CASE("old lines stay byte for byte, whatever their endings, length or bytes
         {"a NUL byte", "[rename]\nkey\0=value\nlast=\n[x]\n"s,
          "[rename]\nkey\0=value\nlast=\n"s + n + "[x]\n"},
         {"Ctrl-Z bytes", "[rename]\nA=B\n[x]\nk=\x1av\n\x1a", "[rename]\nA=B\n" + n + "[x]\nk=\x1av\n\x1a"},
-        {"Ctrl-Z as the last line", "[rename]\nA=B\n\x1a", "[rename]\nA=B\n\x1a\r\n" + n},
+        {"a final Ctrl-Z stays the last byte", "[rename]\nA=B\n\x1a", "[rename]\nA=B\n" + n + "\x1a"},
+        {"a final Ctrl-Z after a line without its feed", "[rename]\nA=B\x1a\x1a",
+         "[rename]\nA=B\r\n" + n + "\x1a\x1a"},
+        {"a final Ctrl-Z, no header", "[boot]\r\nx=y\r\n\x1a", "[boot]\r\nx=y\r\n[rename]\r\n" + n + "\x1a"},
         {"no line feed at the end, line feeds only", "[rename]\nA=B", "[rename]\nA=B\r\n" + n},
         {"no line feed at the end, no header", "[boot]\nx=y", "[boot]\nx=y\r\n[rename]\r\n" + n},
     };
@@ -119,4 +122,31 @@ TEST_CASE("write errors are reported") {
     std::fclose(f);
     CHECK(ReadBytes(path) == Stored("[rename]\nA=B\n"));
     std::remove(path.c_str());
+}
+
+TEST_CASE("an aside copy goes back only where it is the one text no boot has seen") {
+    using Tarnbolt::PutAsideBack;
+    using Tarnbolt::SideFiles;
+    struct Case {
+        const char* what;
+        bool file, fresh, aside, consumedSince, putBack;
+    } cases[] = {
+        {"stopped between the two moves", false, true, true, false, true},
+        {"stopped between the moves, then a boot processed another file", false, true, true, true,
+         false},
+        {"a WININIT.INI written since", true, true, true, false, false},
+        {"the new text moved in, the aside copy could not be deleted", true, false, true, false,
+         false},
+        {"that new text since consumed by a boot", false, false, true, false, false},
+        {"nothing aside", false, true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.what);
+        SideFiles found;
+        found.file = c.file;
+        found.fresh = c.fresh;
+        found.aside = c.aside;
+        found.consumedSince = c.consumedSince;
+        CHECK(PutAsideBack(found) == c.putBack);
+    }
 }

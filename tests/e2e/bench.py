@@ -173,6 +173,13 @@ class Sandbox:
         if r.returncode != 0:
             raise Failure("reg add failed")
 
+    def dll_override(self, exe_name, library, order):
+        """The load order of one library for one program (as 'native,builtin')."""
+        r = self.wine("reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\%s\\DllOverrides" % exe_name,
+                      "/v", library, "/d", order, "/f")
+        if r.returncode != 0:
+            raise Failure("reg add failed")
+
     def saved_registry_value(self, hive, key, name):
         """A value as the stopped wineserver saved it (system.reg or user.reg),
         without starting Wine: every start of a prefix is a boot that carries out

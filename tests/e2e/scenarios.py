@@ -237,6 +237,28 @@ def administrator_box(s, a):
     s.equal((box["text"], box["title"]), ("x" * 511, "T" * 511), "values cut at 511 characters")
 
 
+@scenario
+def planted_version_library(s, a):
+    # A version.dll beside the launcher, loaded first as later Windows loads a library
+    # that is not on its list of known system libraries (here: native first for the
+    # program). The launcher never calls it and takes its normal road. (Wine's own
+    # user32.dll imports VERSION.dll, so under Wine the planted copy is mapped into
+    # every program with that setting; Windows' user32.dll does not import it.)
+    s.place("tarnbolt_planted_version.dll", "C:\\App\\version.dll")
+    s.place("version_importer.exe", "C:\\App\\importer.exe")
+    s.place("tarnbolt.exe", "C:\\App\\setup.exe")
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", launch_settings("app.exe", "7.0.2600.2180"))
+    for exe in ("importer.exe", "setup.exe"):
+        s.dll_override(exe, "version", "native,builtin")
+    # The planting takes effect: a program that imports VERSION.dll calls the copy.
+    s.run("C:\\App\\importer.exe")
+    s.check(s.read("C:\\planted.txt") is not None, "an importing program calls the planted library")
+    os.remove(s.unix("C:\\planted.txt"))
+    expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
+    s.check(s.read("C:\\planted.txt") is None, "the launcher never called the planted version.dll")
+
+
 SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
 SHELL_FOLDERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 NT4_STARTUP = "C:\\windows\\Profiles\\All Users\\Start Menu\\Programs\\Startup"
