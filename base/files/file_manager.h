@@ -18,12 +18,18 @@ public:
     // An existing directory.
     virtual bool DirectoryExists(const AFileSpec& spec);                             // 1
     virtual bool MakeDirectory(const AFileSpec& spec) = 0;                           // 2
-    // Without recursive only an empty directory is removed.
+    // Without recursive only an empty directory is removed. A link (junction or
+    // symbolic link) in the tree, or named itself, is removed as a link, never entered.
     virtual bool DeleteDirectory(const AFileSpec& spec, bool recursive) = 0;         // 3
-    // Without recursive only the destination is made (when create is set).
+    // Without recursive only the destination is made (when create is set). A
+    // recursive copy that would write into its own source (the destination in the
+    // source's tree, or the source's own path below the destination already in
+    // the source) is refused before anything is made; paths are compared in full
+    // form, without regard to case.
     virtual bool CopyDirectory(const AFileSpec& source, const AFileSpec& destination,
                                bool overwrite, bool recursive, bool create) = 0;     // 4
-    // The whole tree copied, then the source removed once the copy succeeded.
+    // The whole tree copied, then the source removed once the copy succeeded;
+    // refused as the copy is.
     virtual bool MoveDirectory(const AFileSpec& source, const AFileSpec& destination,
                                bool overwrite) = 0;                                  // 5
     virtual bool RelocateDirectory(const AFileSpec& source, const AFileSpec& destination,
@@ -34,7 +40,8 @@ public:
     // An existing entry that is not a directory.
     virtual bool FileExists(const AFileSpec& spec);                                  // 8
     virtual bool CreateEmptyFile(const AFileSpec& spec, bool overwrite) = 0;         // 9
-    // With create, missing directories above the destination are made first.
+    // With create, missing directories above the destination are made first. A
+    // file is never copied onto itself.
     virtual bool CopySingleFile(const AFileSpec& source, const AFileSpec& destination,
                                 bool overwrite, bool create) = 0;                    // 10
     // Refuses directories.
@@ -44,6 +51,8 @@ public:
     virtual bool RelocateSingleFile(const AFileSpec& source, const AFileSpec& destination,
                                     bool overwrite) = 0;                             // 13
     // Files and directories that match pattern, each directory after its contents.
+    // Recursion never enters a link. Entries of a pattern relative to the root or
+    // to a drive's current directory (\*.log, C:*.log) are full paths.
     virtual bool ListEntries(FileSpecList& list, const AFileSpec& pattern,
                              bool recursive) = 0;                                    // 14
     // Deletes what ListEntries finds, in its order; stops with false at the first

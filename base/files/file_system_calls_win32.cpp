@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 namespace LumoBase {
@@ -30,12 +31,30 @@ bool IsDirectoryAt(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool FullPathOf(const char* path, PString& full) {
+    char* part = nullptr;
+    DWORD size = GetFullPathNameA(path, 0, nullptr, &part);
+    if (size == 0) return false;
+    // The buffer is as long as the platform asks; a path that grew meanwhile fails.
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+    if (!buffer) return false;
+    const DWORD length = GetFullPathNameA(path, size, buffer.get(), &part);
+    if (length == 0 || length >= size) return false;
+    full.assign(buffer.get(), length);
+    return true;
+}
+
+bool IsLinkAt(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && IsLinkEntry(path, attributes);
+}
+
 struct DirectorySearch::Record {
     WIN32_FIND_DATAA data;
 };
 
 DirectorySearch::DirectorySearch()
-    : record_(new (std::nothrow) Record()), handle_(INVALID_HANDLE_VALUE) {}
+    : record_(new (std::nothrow) Record()), handle_(INVALID_HANDLE_VALUE), ended_(false) {}
 
 DirectorySearch::~DirectorySearch() {
     // A search that never started holds no handle to close.
@@ -53,13 +72,21 @@ bool DirectorySearch::First(const char* pattern) {
 
 bool DirectorySearch::Next() {
     if (!record_ || handle_ == INVALID_HANDLE_VALUE) return false;
-    return FindNextFileA(handle_, &record_->data) == TRUE;
+    if (FindNextFileA(handle_, &record_->data) == TRUE) return true;
+    ended_ = GetLastError() == ERROR_NO_MORE_FILES;
+    return false;
 }
+
+bool DirectorySearch::Ended() const { return ended_; }
 
 const char* DirectorySearch::Name() const { return record_ ? record_->data.cFileName : ""; }
 
 bool DirectorySearch::IsDirectory() const {
     return record_ && (record_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool DirectorySearch::IsLink() const {
+    return record_ && IsLinkEntry(record_->data.cFileName, record_->data.dwFileAttributes);
 }
 
 }  // namespace FileSystemCalls

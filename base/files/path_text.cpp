@@ -1,66 +1,126 @@
 #include "files/path_text.h"
 
 #include <string>
+#include <vector>
 
 namespace LumoBase {
 namespace {
 
 const char kBackslash = '\\';
 
-// Replaces the first occurrence of pattern by a single backslash until none is
-// left; every replacement shortens the text, so the loop ends.
-void CollapseEach(PString& path, const char* pattern) {
-    for (;;) {
-        const std::string::size_type at = path.find(pattern);
-        if (at == std::string::npos) return;
-        path.replace(at, std::char_traits<char>::length(pattern), 1, kBackslash);
+// One component of a path: [begin, end) between separators.
+struct Component {
+    size_t begin;
+    size_t end;
+};
+
+// The components of path split at every whole "\" (n separators give n + 1
+// components, empty ones included), read once.
+std::vector<Component> Split(const PString& path, const LeadBytes& rule) {
+    std::vector<Component> parts;
+    size_t begin = 0;
+    for (size_t i = 0; i < path.size(); i = rule.Next(path, i)) {
+        if (path[i] != kBackslash) continue;
+        parts.push_back({begin, i});
+        begin = i + 1;
     }
+    parts.push_back({begin, path.size()});
+    return parts;
 }
 
-// Where separator occurs last, or npos; an empty separator is never found.
-std::string::size_type FindLast(const PString& text, const PString& separator) {
-    if (separator.empty()) return std::string::npos;
-    return text.rfind(separator);
+bool Is(const PString& path, const Component& c, const char* text) {
+    return path.compare(c.begin, c.end - c.begin, text) == 0;
 }
+
+PString Rejoin(const PString& path, const std::vector<Component>& parts) {
+    PString joined;
+    joined.reserve(path.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i) joined.push_back(kBackslash);
+        joined.append(path, parts[i].begin, parts[i].end - parts[i].begin);
+    }
+    return joined;
+}
+
+// Drops every inner component (neither the first nor the last) that equals text.
+void DropInner(PString& path, const char* text, const LeadBytes& rule) {
+    const std::vector<Component> parts = Split(path, rule);
+    std::vector<Component> kept;
+    kept.reserve(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const bool inner = i > 0 && i + 1 < parts.size();
+        if (!inner || !Is(path, parts[i], text)) kept.push_back(parts[i]);
+    }
+    if (kept.size() != parts.size()) path = Rejoin(path, kept);
+}
+
+std::string::size_type FindLast(const PString& text, const PString& separator,
+                                const LeadBytes& rule) {
+    if (separator.empty()) return std::string::npos;
+    return rule.FindLastText(text, separator);
+}
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 }  // namespace
 
-PString ToBackslashes(const PString& text) {
+PString ToBackslashes(const PString& text, const LeadBytes& rule) {
     PString result(text);
-    for (std::string::size_type i = 1; i < result.size(); ++i) {
-        if (result[i] == '/') result[i] = kBackslash;
+    // The first character is never examined; a trail byte never is either.
+    for (size_t i = 0; i < result.size(); i = rule.Next(result, i)) {
+        if (i > 0 && result[i] == '/') result[i] = kBackslash;
     }
     return result;
 }
 
-void RemoveDotSegments(PString& path) { CollapseEach(path, "\\.\\"); }
+void RemoveDotSegments(PString& path, const LeadBytes& rule) { DropInner(path, ".", rule); }
 
-void ResolveParentSegments(PString& path) {
-    static const char kParent[] = "\\..\\";
-    const std::string::size_type parentLength = sizeof kParent - 1;
-    for (;;) {
-        const std::string::size_type at = path.find(kParent);
-        // Nothing in front to remove (C:\..\x, or a path that starts with it):
-        // leave the rest as it is rather than search for ever.
-        if (at == std::string::npos || at == 0) return;
-        const std::string::size_type parent = path.rfind(kBackslash, at - 1);
-        if (parent == std::string::npos) return;
-        path.replace(parent, at + parentLength - parent, 1, kBackslash);
+void ResolveParentSegments(PString& path, const LeadBytes& rule) {
+    const std::vector<Component> parts = Split(path, rule);
+    std::vector<Component> kept;
+    kept.reserve(parts.size());
+    bool stopped = false;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const bool parent = i > 0 && i + 1 < parts.size() && Is(path, parts[i], "..");
+        if (!parent || stopped) {
+            kept.push_back(parts[i]);
+        } else if (kept.size() >= 2) {
+            kept.pop_back();
+        } else {
+            // Nothing in front to remove but the first component: the rest stays.
+            stopped = true;
+            kept.push_back(parts[i]);
+        }
     }
+    if (kept.size() != parts.size()) path = Rejoin(path, kept);
 }
 
-void CollapseDoubleSeparators(PString& path) { CollapseEach(path, "\\\\"); }
+void CollapseDoubleSeparators(PString& path, const LeadBytes& rule) { DropInner(path, "", rule); }
 
-PString JoinComponent(const PString& path, const char* name) {
+size_t NetworkRootLength(const PString& path, const LeadBytes& rule) {
+    if (path.size() < 3 || path[0] != kBackslash || path[1] != kBackslash ||
+        path[2] == kBackslash)
+        return 0;
+    const size_t server = rule.Find(path, kBackslash, 2);
+    return server == std::string::npos ? 2 : server + 1;
+}
+
+PString JoinComponent(const PString& path, const char* name, const LeadBytes& rule) {
     if (!name) return path;
     while (*name == '/') ++name;
-    PString joined(path);
+    // \\server\ stays apart: collapsing would lose its "\\", and ".." cannot climb
+    // above the share, as it cannot above a drive.
+    const size_t root = NetworkRootLength(path, rule);
+    PString joined(path.substr(root));
     joined.push_back(kBackslash);
-    joined.append(ToBackslashes(PString(name)));
-    RemoveDotSegments(joined);
-    ResolveParentSegments(joined);
-    CollapseDoubleSeparators(joined);
-    return joined;
+    joined.append(ToBackslashes(PString(name), rule));
+    CollapseDoubleSeparators(joined, rule);
+    RemoveDotSegments(joined, rule);
+    ResolveParentSegments(joined, rule);
+    if (root == 0) return joined;
+    PString whole(path.substr(0, root));
+    whole.append(joined);
+    return whole;
 }
 
 PString ToFileURL(const PString& path) {
@@ -83,25 +143,51 @@ PString ToFileURL(const PString& path) {
     return url;
 }
 
-PString TextBeforeLast(const PString& text, const PString& separator) {
-    const std::string::size_type at = FindLast(text, separator);
+PString TextBeforeLast(const PString& text, const PString& separator, const LeadBytes& rule) {
+    const std::string::size_type at = FindLast(text, separator, rule);
     if (at == std::string::npos) return PString();
     return PString(text.substr(0, at));
 }
 
-PString TextAfterLast(const PString& text, const PString& separator) {
-    const std::string::size_type at = FindLast(text, separator);
+PString TextAfterLast(const PString& text, const PString& separator, const LeadBytes& rule) {
+    const std::string::size_type at = FindLast(text, separator, rule);
     if (at == std::string::npos) return text;
     return PString(text.substr(at + separator.size()));
 }
 
-PString TextBeforeFirst(const PString& text, const PString& separator) {
+PString TextBeforeFirst(const PString& text, const PString& separator, const LeadBytes& rule) {
     if (separator.empty()) return PString();
-    const std::string::size_type at = text.find(separator);
+    const std::string::size_type at = rule.FindText(text, separator);
     if (at == std::string::npos) return PString();
     return PString(text.substr(0, at));
 }
 
-bool EndsWithChar(const PString& text, char ch) { return !text.empty() && text.back() == ch; }
+bool EndsWithChar(const PString& text, char ch, const LeadBytes& rule) {
+    return !text.empty() && text.back() == ch && rule.IsBoundary(text, text.size() - 1);
+}
+
+void SplitPattern(const PString& pattern, PString& directory, PString& name,
+                  const LeadBytes& rule) {
+    const size_t last = rule.FindLast(pattern, kBackslash);
+    if (last == std::string::npos) {
+        // C:*.log lists the current directory of drive C.
+        const bool drive = pattern.size() >= 2 && pattern[1] == ':' && IsDriveLetter(pattern[0]);
+        directory = drive ? PString(pattern.substr(0, 2)) : PString();
+        name = PString(pattern.substr(drive ? 2 : 0));
+        return;
+    }
+    name = PString(pattern.substr(last + 1));
+    directory = PString(pattern.substr(0, last));
+    // A root keeps its separator: "\" alone, or "C:\" rather than C:, which would
+    // be the drive's current directory.
+    const bool driveRoot = last == 2 && pattern[1] == ':' && IsDriveLetter(pattern[0]);
+    if (last == 0 || driveRoot) directory.push_back(kBackslash);
+}
+
+bool IsFullPath(const PString& path, const LeadBytes& rule) {
+    const bool drive = path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' &&
+                       path[2] == kBackslash;
+    return drive || NetworkRootLength(path, rule) > 0;
+}
 
 }  // namespace LumoBase

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace LumoBase {
 namespace {
@@ -32,16 +33,27 @@ AFileSpec Child(const AFileSpec& directory, const PString& name) {
 
 AFileSpec WildcardPattern(const AFileSpec& directory) { return Child(directory, kWildcard); }
 
-// The directory part of a pattern: the text before its last separator. Not
-// GetDirectory, which answers the whole path when the pattern names an existing
-// directory, so that its entries would be placed one level too deep.
-PString PatternDirectory(const AFileSpec& pattern) {
-    return TextBeforeLast(pattern.GetFullPath(), PString("\\"));
+// The directory a pattern's entries lie in, as a path to put their names under.
+// Not GetDirectory, which answers the whole path when the pattern names an
+// existing directory, so that its entries would be placed one level too deep. A
+// pattern without a directory part lists the current directory, and its entries
+// keep that form; one relative to the root or to a drive's current directory
+// (\*.log, C:*.log) is made whole, so that its entries name the files listed
+// rather than those of the same names in the current directory. False when that
+// cannot be done.
+bool PatternDirectory(const AFileSpec& pattern, PString& directory, PString& name) {
+    SplitPattern(pattern.GetFullPath(), directory, name);
+    const bool rootedOnly =
+        !directory.empty() && !IsFullPath(directory) &&
+        (directory[0] == '\\' || (directory.size() >= 2 && directory[1] == ':'));
+    if (!rootedOnly) return true;
+    PString full;
+    if (!FileSystemCalls::FullPathOf(directory.c_str(), full)) return false;
+    directory = full;
+    return true;
 }
 
-// name inside directory. A pattern without a directory part lists the current
-// directory, so its entries keep that form rather than turning into paths from
-// the root of the drive.
+// name inside directory as PatternDirectory answered it.
 AFileSpec Entry(const PString& directory, const PString& name) {
     if (directory.empty()) return AFileSpec(name);
     AFileSpec entry(directory);
@@ -51,6 +63,35 @@ AFileSpec Entry(const PString& directory, const PString& name) {
 
 bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The platform's full form of spec's path; false when it has none.
+bool Resolved(const AFileSpec& spec, PString& full) {
+    return spec.IsValid() && FileSystemCalls::FullPathOf(spec.GetFullPath().c_str(), full);
+}
+
+// Whether copying the tree at source to destination (writing destination\r for
+// each r below source) would write into the source itself: when the destination
+// is the source or lies below it, or when the source lies below the destination
+// and holds the part of its own path below it (C:\t\tool to C:\t while
+// C:\t\tool\tool exists: the copy of tool\tool would land on the source). Judged
+// on the platform's full paths, so "..", "." and doubled separators make no
+// difference, and without regard to case. True also when the paths cannot be
+// resolved: the copy is then refused.
+bool CopyWouldOverlap(const AFileSpec& source, const AFileSpec& destination) {
+    PString from, to;
+    if (!Resolved(source, from) || !Resolved(destination, to)) return true;
+    if (IsSameOrInside(to, from)) return true;
+    const PString below = PartBelow(from, to);
+    if (below.empty()) return false;
+    return Child(AFileSpec(from), below).Exists();
+}
+
+// Whether two specifications name the same entry, by their full paths.
+bool SamePlace(const AFileSpec& a, const AFileSpec& b) {
+    PString one, other;
+    if (!Resolved(a, one) || !Resolved(b, other)) return false;
+    return IsSameOrInside(one, other) && IsSameOrInside(other, one);
 }
 
 }  // namespace
@@ -66,7 +107,9 @@ bool WIN32_FileManager::MakeDirectory(const AFileSpec& spec) {
 bool WIN32_FileManager::DeleteDirectory(const AFileSpec& spec, bool recursive) {
     return Answer([&] {
         if (!spec.IsValid() || !spec.IsDirectory()) return false;
-        if (recursive) {
+        // A link (junction or symbolic link) is removed as it is: what it points
+        // to lies outside the tree.
+        if (recursive && !FileSystemCalls::IsLinkAt(spec.GetFullPath().c_str())) {
             FileSpecList subdirectories;
             if (!ListSubdirectories(spec, subdirectories)) return false;
             // A subtree that stays behind makes the removal below fail.
@@ -82,6 +125,9 @@ bool WIN32_FileManager::CopyDirectory(const AFileSpec& source, const AFileSpec& 
                                       bool overwrite, bool recursive, bool create) {
     return Answer([&] {
         if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
+        // Into its own tree the copy would copy itself without end, or over the
+        // source: refused before anything is made.
+        if (recursive && CopyWouldOverlap(source, destination)) return false;
         if (create && !DirectoryExists(destination)) {
             CreateParentDirectories(destination);
             MakeDirectory(destination);
@@ -92,8 +138,6 @@ bool WIN32_FileManager::CopyDirectory(const AFileSpec& source, const AFileSpec& 
         FileSpecList subdirectories;
         if (!ListSubdirectories(source, subdirectories)) return false;
         for (const AFileSpec& subdirectory : subdirectories) {
-            // A copy into one of the source's own subdirectories leaves that one out.
-            if (subdirectory == destination) continue;
             if (!CopyDirectory(subdirectory, Child(destination, subdirectory.GetFileName()),
                                overwrite, recursive, true))
                 return false;
@@ -107,7 +151,8 @@ bool WIN32_FileManager::MoveDirectory(const AFileSpec& source, const AFileSpec& 
     return Answer([&] {
         // Removing the source afterwards would take a copy inside it along, and a
         // directory moved onto itself would be gone.
-        if (IsSameOrInside(destination.GetFullPath(), source.GetFullPath())) return false;
+        if (!source.IsValid() || !source.IsDirectory() || CopyWouldOverlap(source, destination))
+            return false;
         if (!CopyDirectory(source, destination, overwrite, true, true)) return false;
         return DeleteDirectory(source, true);
     });
@@ -139,6 +184,9 @@ bool WIN32_FileManager::CopySingleFile(const AFileSpec& source, const AFileSpec&
         if (!source.IsValid() || !source.Exists() || source.IsDirectory() ||
             !destination.IsValid())
             return false;
+        // A file copied onto itself (the same path in other words or case) would
+        // be lost by the move that deletes the source afterwards.
+        if (SamePlace(source, destination)) return false;
         // The copy itself tells whether the directories could be made.
         if (create && !FileExists(destination)) CreateParentDirectories(destination);
         return FileSystemCalls::CopyFileTo(source.GetFullPath().c_str(),
@@ -200,6 +248,15 @@ bool WIN32_FileManager::CopyMatching(const AFileSpec& destination, const AFileSp
         const PString name = pattern.GetFileName();
 
         if (recursive) {
+            // Into its own tree the copy would find its own new folders and files;
+            // mirrored into a parent it could land on the source.
+            PString directory, last, from, to;
+            if (!PatternDirectory(pattern, directory, last)) return false;
+            const AFileSpec source(directory.empty() ? PString(".") : directory);
+            if (mirror ? CopyWouldOverlap(source, destination)
+                       : !Resolved(source, from) || !Resolved(destination, to) ||
+                             IsSameOrInside(to, from))
+                return false;
             FileSpecList subdirectories;
             if (!ListSubdirectories(AFileSpec(pattern.GetDirectory()), subdirectories))
                 return false;
@@ -277,22 +334,27 @@ FileSpecList* WIN32_FileManager::Enumerate(const AFileSpec& pattern, bool recurs
         FileSystemCalls::DirectorySearch search;
         if (!search.IsUsable()) return nullptr;
 
-        const PString directory = PatternDirectory(pattern);
-        const PString name = pattern.GetFileName();
-        for (bool found = search.First(pattern.GetFullPath().c_str()); found;
-             found = search.Next()) {
+        PString directory, name;
+        if (!PatternDirectory(pattern, directory, name)) return nullptr;
+        bool found = search.First(pattern.GetFullPath().c_str());
+        const bool started = found;
+        for (; found; found = search.Next()) {
             if (IsDotEntry(search.Name())) continue;
             const AFileSpec entry = Entry(directory, PString(search.Name()));
             if (search.IsDirectory()) {
                 if (directoriesOnly) target->push_back(entry);
-                if (recursive) {
-                    AFileSpec subpattern = Entry(directory, entry.GetFileName());
-                    subpattern.AppendComponent(name);
-                    Enumerate(subpattern, recursive, directoriesOnly, true, target);
+                // A link is listed but not entered: what it points to lies
+                // outside the tree, and a recursive delete must not reach it.
+                if (recursive && !search.IsLink()) {
+                    const AFileSpec subpattern = Child(entry, name);
+                    if (!Enumerate(subpattern, recursive, directoriesOnly, true, target))
+                        return nullptr;
                 }
             }
             if (!directoriesOnly) target->push_back(entry);
         }
+        // A listing that broke off part-way would leave entries out unnoticed.
+        if (started && !search.Ended()) return nullptr;
         made.release();
         return target;
     } catch (...) {
@@ -304,15 +366,28 @@ bool WIN32_FileManager::CreateParentDirectories(const AFileSpec& spec) {
     return Answer([&] {
         if (!spec.IsValid()) return false;
         if (spec.Exists()) return true;
-        const AFileSpec parent(spec.GetDirectory());
-        if (!parent.IsValid()) return false;
-        // Nothing above is left (a relative name, or a drive that does not exist):
-        // there is no directory to build on.
-        const PString parentPath = parent.GetFullPath();
-        if (parentPath.empty() || parentPath.size() >= spec.GetFullPath().size()) return false;
-        if (parent.Exists() && parent.IsDirectory()) return true;
-        if (!CreateParentDirectories(parent)) return false;
-        return MakeDirectory(parent);
+        // Walked up level by level rather than recursively, so that a path of
+        // thousands of components needs no deeper stack than a short one.
+        std::vector<AFileSpec> missing;
+        AFileSpec current(spec);
+        for (;;) {
+            const AFileSpec parent(current.GetDirectory());
+            if (!parent.IsValid()) return false;
+            // Nothing above is left (a relative name, or a drive that does not
+            // exist): there is no directory to build on.
+            const PString parentPath = parent.GetFullPath();
+            if (parentPath.empty() || parentPath.size() >= current.GetFullPath().size())
+                return false;
+            if (parent.Exists()) {
+                if (!parent.IsDirectory()) return false;
+                break;
+            }
+            missing.push_back(parent);
+            current = parent;
+        }
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+            if (!MakeDirectory(*it)) return false;
+        return true;
     });
 }
 

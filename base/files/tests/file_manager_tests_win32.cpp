@@ -427,12 +427,12 @@ TEST_CASE("copying directories") {
         CHECK(Content(t / "copy\\z.txt") == "z");
     }
 
-    SUBCASE("a copy into one of its own subdirectories leaves that one out") {
+    SUBCASE("a copy into its own tree is refused before anything is made") {
         t.MakeDirectory("src\\self");
-        CHECK(fm.CopyDirectory(Spec(t / "src"), Spec(t / "src\\self"), false, true, true));
-        CHECK(Content(t / "src\\self\\a.txt") == "a");
-        CHECK(Content(t / "src\\self\\m\\n\\leaf.txt") == "leaf");
-        CHECK_FALSE(ExistsAt(t / "src\\self\\self"));
+        CHECK_FALSE(fm.CopyDirectory(Spec(t / "src"), Spec(t / "src\\self"), false, true, true));
+        CHECK_FALSE(fm.CopyDirectory(Spec(t / "src"), Spec(t / "src\\new\\deeper"), false, true, true));
+        CHECK_FALSE(ExistsAt(t / "src\\self\\a.txt"));
+        CHECK_FALSE(ExistsAt(t / "src\\new"));
     }
 
     SUBCASE("the source must be a directory") {

@@ -83,7 +83,7 @@ TEST_CASE("appending components through the implementation and the handle") {
     AFileSpec handle("\\\\server\\share");
     CHECK(Text(handle.GetFullPath()) == "\\\\server\\share");  // setting does not collapse
     handle += "x";
-    CHECK(Text(handle.GetFullPath()) == "\\server\\share\\x");
+    CHECK(Text(handle.GetFullPath()) == "\\\\server\\share\\x");  // the network root stays whole
 
     AFileSpec dir("C:\\dir\\");
     dir.AppendComponent(PString("x"));

@@ -31,3 +31,22 @@ TEST_CASE("siblings, parents and empty texts are not inside") {
     // Letters beyond ASCII are compared exactly.
     CHECK_FALSE(IsSameOrInside(PString("C:\\\xe4\\b"), PString("C:\\\xc4")));
 }
+
+TEST_CASE("code page 932: a trail byte is compared exactly and never ends a directory") {
+    const LumoBase::LeadBytes sjis = LumoBase::LeadBytes::CodePage932();
+    // 83 61 and 83 41 are two different letters; folding the trail byte would match them.
+    CHECK_FALSE(IsSameOrInside(PString("C:\\\x83\x61\\x"), PString("C:\\\x83\x41"), sjis));
+    CHECK(IsSameOrInside(PString("C:\\\x83\x61\\x"), PString("C:\\\x83\x61"), sjis));
+    // 95 5C does not end in a separator: C:\<95 5C> is not C:\<95>.
+    CHECK_FALSE(IsSameOrInside(PString("C:\\\x95\x5c\\x"), PString("C:\\\x95"), sjis));
+    CHECK(IsSameOrInside(PString("C:\\\x95\x5c\\x"), PString("C:\\\x95\x5c"), sjis));
+    CHECK(IsSameOrInside(PString("c:\\\x95\x5c"), PString("C:\\\x95\x5c\\"), sjis));
+}
+
+TEST_CASE("the part of a path below a directory") {
+    CHECK(LumoBase::PartBelow(PString("C:\\t\\a\\b"), PString("C:\\T")) == PString("a\\b"));
+    CHECK(LumoBase::PartBelow(PString("C:\\t\\a\\"), PString("C:\\t\\")) == PString("a"));
+    CHECK(LumoBase::PartBelow(PString("C:\\t"), PString("C:\\t")) == PString(""));
+    CHECK(LumoBase::PartBelow(PString("C:\\ta"), PString("C:\\t")) == PString(""));
+    CHECK(LumoBase::PartBelow(PString("C:\\x"), PString("C:\\")) == PString("x"));
+}

@@ -5,6 +5,7 @@
 #include <string>
 
 using namespace LumoBase;
+using LumoBase::LeadBytes;
 
 namespace {
 
@@ -75,7 +76,6 @@ TEST_CASE("joining a component") {
     CHECK(Join("C:\\a", ".\\x") == "C:\\a\\x");
     CHECK(Join("C:\\dir\\", "x") == "C:\\dir\\x");
     CHECK(Join("C:\\dir", "\\x") == "C:\\dir\\x");
-    CHECK(Join("\\\\server\\share", "x") == "\\server\\share\\x");
     CHECK(Join("C:\\dir", "") == "C:\\dir\\");
     CHECK(Join("", "x") == "\\x");
     CHECK(Join("", "") == "\\");
@@ -84,9 +84,6 @@ TEST_CASE("joining a component") {
     // A trailing "." or ".." has no separator after it and stays.
     CHECK(Join("C:\\a", "..") == "C:\\a\\..");
     CHECK(Join("C:\\a", ".") == "C:\\a\\.");
-    // The passes run in order: the doubled separator is collapsed only after the
-    // parent pass has taken the empty component in front of "..".
-    CHECK(Join("C:\\a\\", "\\..\\x") == "C:\\a\\x");
 }
 
 TEST_CASE("file URL escaping") {
@@ -126,4 +123,131 @@ TEST_CASE("splitting at separators") {
     CHECK(EndsWithChar(PString("C:\\"), '\\'));
     CHECK_FALSE(EndsWithChar(PString("C:"), '\\'));
     CHECK_FALSE(EndsWithChar(PString(""), '\\'));
+}
+
+TEST_CASE("a trailing separator, doubled separators and a network root do not change where a join climbs") {
+    const struct {
+        const char* path;
+        const char* name;
+        const char* joined;
+    } cases[] = {
+        {"C:\\dir\\", "..\\x", "C:\\x"},
+        {"C:\\dir", "..\\x", "C:\\x"},
+        {"C:\\a\\\\b", "..\\..\\x", "C:\\x"},
+        {"C:\\a\\", "\\..\\x", "C:\\x"},
+        {"C:\\a\\b\\\\", "\\\\..\\x", "C:\\a\\x"},
+        {"\\\\server\\share", "x", "\\\\server\\share\\x"},
+        {"\\\\server\\share\\", "sub\\\\x", "\\\\server\\share\\sub\\x"},
+        {"\\\\server\\share\\a", "..\\..\\..\\x", "\\\\server\\share\\..\\..\\x"},
+        {"\\\\server", "x", "\\\\server\\x"},
+        // Not a network root: three separators, or two and nothing else.
+        {"\\\\\\x", "y", "\\x\\y"},
+        {"\\\\", "x", "\\x"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.path);
+        CAPTURE(c.name);
+        CHECK(Join(c.path, c.name) == c.joined);
+    }
+}
+
+TEST_CASE("code page 932: a trail byte 0x5C belongs to its letter") {
+    const LeadBytes sjis = LeadBytes::CodePage932();
+    const LeadBytes none;
+    // U+8868 is 95 5C, U+30BD is 83 5C.
+    const PString hyo("C:\\\x95\x5c"), so("C:\\a\\\x83\x5c");
+    CHECK(JoinComponent(hyo, "x", sjis) == PString("C:\\\x95\x5c\\x"));
+    CHECK(JoinComponent(hyo, "x", none) == PString("C:\\\x95\\x"));
+    CHECK(JoinComponent(so, "..\\x", sjis) == PString("C:\\a\\x"));
+    CHECK(JoinComponent(PString("C:\\\x95\x5c\\a"), "..\\..\\x", sjis) == PString("C:\\x"));
+    CHECK(TextAfterLast(hyo, PString("\\"), sjis) == PString("\x95\x5c"));
+    CHECK(TextAfterLast(hyo, PString("\\"), none) == PString(""));
+    CHECK(TextBeforeLast(so, PString("\\"), sjis) == PString("C:\\a"));
+    CHECK_FALSE(EndsWithChar(hyo, '\\', sjis));
+    CHECK(EndsWithChar(hyo, '\\', none));
+    CHECK(EndsWithChar(PString("C:\\\x95\x5c\\"), '\\', sjis));
+    CHECK(ToBackslashes(PString("\x95\x5c/x"), sjis) == PString("\x95\x5c\\x"));
+    // A doubled separator that is a trail byte and a separator is one separator.
+    PString p("C:\\\x95\x5c\\x");
+    CollapseDoubleSeparators(p, sjis);
+    CHECK(p == PString("C:\\\x95\x5c\\x"));
+    PString directory, name;
+    SplitPattern(PString("C:\\\x95\x5c\\*"), directory, name, sjis);
+    CHECK(directory == hyo);
+    CHECK(name == PString("*"));
+    SplitPattern(PString("\x95\x5c"), directory, name, sjis);
+    CHECK(directory == PString(""));
+    CHECK(name == PString("\x95\x5c"));
+}
+
+TEST_CASE("a pattern keeps the root its entries are relative to") {
+    const struct {
+        const char* pattern;
+        const char* directory;
+        const char* name;
+        bool full;
+    } cases[] = {
+        {"C:\\dir\\*.log", "C:\\dir", "*.log", true},
+        {"C:\\*.log", "C:\\", "*.log", true},
+        {"\\*.log", "\\", "*.log", false},
+        {"C:*.log", "C:", "*.log", false},
+        {"*.log", "", "*.log", false},
+        {"sub\\*.log", "sub", "*.log", false},
+        {"\\\\server\\share\\*", "\\\\server\\share", "*", true},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.pattern);
+        PString directory, name;
+        SplitPattern(PString(c.pattern), directory, name, LeadBytes());
+        CHECK(directory == PString(c.directory));
+        CHECK(name == PString(c.name));
+        CHECK(IsFullPath(directory, LeadBytes()) == c.full);
+    }
+}
+
+namespace {
+
+// The passes as first defined: rewrite the first occurrence until none is left.
+void RewriteFirst(std::string& path, const std::string& pattern) {
+    for (size_t at; (at = path.find(pattern)) != std::string::npos;) path.replace(at, pattern.size(), 1, '\\');
+}
+
+void ResolveFirst(std::string& path) {
+    for (;;) {
+        const size_t at = path.find("\\..\\");
+        if (at == std::string::npos || at == 0) return;
+        const size_t parent = path.rfind('\\', at - 1);
+        if (parent == std::string::npos) return;
+        path.replace(parent, at + 4 - parent, 1, '\\');
+    }
+}
+
+}  // namespace
+
+TEST_CASE("in a single-byte code page each pass answers what rewriting the first occurrence answers") {
+    unsigned seed = 12345;
+    const char alphabet[] = {'\\', '\\', '.', '.', 'a', 'b', ':'};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        seed = seed * 1103515245u + 12345u;
+        const unsigned length = (seed >> 16) % 14;
+        for (unsigned i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text.push_back(alphabet[(seed >> 16) % sizeof alphabet]);
+        }
+        CAPTURE(text);
+        std::string dots = text, parents = text, doubles = text;
+        RewriteFirst(dots, "\\.\\");
+        ResolveFirst(parents);
+        RewriteFirst(doubles, "\\\\");
+        PString p(text);
+        RemoveDotSegments(p, LeadBytes());
+        CHECK(std::string(p) == dots);
+        p = PString(text);
+        ResolveParentSegments(p, LeadBytes());
+        CHECK(std::string(p) == parents);
+        p = PString(text);
+        CollapseDoubleSeparators(p, LeadBytes());
+        CHECK(std::string(p) == doubles);
+    }
 }

@@ -1,0 +1,362 @@
+// The file manager never loses data and never answers true for a loss: copies and
+// moves into their own trees, files onto themselves, patterns rooted at a drive,
+// deep paths, and a random walk of operations over small trees.
+
+#include "files/win32_file_manager.h"
+
+#include "temp_folder_win32.h"
+
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace LumoBase;
+
+namespace {
+
+AFileSpec Spec(const std::string& path) { return AFileSpec(path.c_str()); }
+
+std::string Content(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string text;
+    char buffer[256];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+    CloseHandle(h);
+    return text;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Every entry below dir: its path below dir (upper case) and its content, or
+// "<dir>" for a directory.
+using Snapshot = std::map<std::string, std::string>;
+
+void Take(const std::string& dir, const std::string& below, Snapshot& into) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string key = below.empty() ? Upper(name) : below + "\\" + Upper(name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            into[key] = "<dir>";
+            Take(dir + "\\" + name, key, into);
+        } else {
+            into[key] = Content(dir + "\\" + name);
+        }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+
+Snapshot Take(const std::string& dir) {
+    Snapshot s;
+    Take(dir, "", s);
+    return s;
+}
+
+// Sets the process's current directory for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& dir) {
+        char old[MAX_PATH + 1];
+        const DWORD n = GetCurrentDirectoryA(sizeof old, old);
+        if (n > 0 && n < sizeof old) old_.assign(old, n);
+        changed_ = SetCurrentDirectoryA(dir.c_str()) != FALSE;
+    }
+    ~CurrentDirectory() {
+        if (!old_.empty()) SetCurrentDirectoryA(old_.c_str());
+    }
+    bool Changed() const { return changed_; }
+
+private:
+    std::string old_;
+    bool changed_ = false;
+};
+
+}  // namespace
+
+TEST_CASE("a copy or move that would write into its own source is refused and changes nothing") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    t.MakeDirectory("src");
+    t.MakeFile("src\\a.txt", "a");
+    t.MakeDirectory("src\\m");
+    t.MakeFile("src\\m\\inner.txt", "inner");
+    // tool holds tool\lib\x.dll and lib\x.dll: moved into its parent, the inner
+    // tool would land on the outer one.
+    t.MakeDirectory("tool");
+    t.MakeDirectory("tool\\lib");
+    t.MakeFile("tool\\lib\\x.dll", "outer");
+    t.MakeDirectory("tool\\tool");
+    t.MakeDirectory("tool\\tool\\lib");
+    t.MakeFile("tool\\tool\\lib\\x.dll", "inner");
+    const Snapshot before = Take(t.Path());
+
+    const struct {
+        const char* source;
+        const char* destination;
+    } cases[] = {
+        {"src", "x\\..\\src\\inside"},
+        {"x\\..\\src", "src\\inside"},
+        {"src", "src\\\\inside"},
+        {"src\\\\", "SRC\\m\\deeper"},
+        {"Src", "sRC"},
+        {"src\\.", "src\\m\\.."},
+        {"src", "src\\m"},
+        {"tool", "."},
+        {"tool", "TOOL\\.."},
+        {"tool\\\\", "x\\.."},
+    };
+    for (const auto& c : cases) {
+        const std::string names = std::string(c.source) + " -> " + c.destination;
+        CAPTURE(names);
+        const AFileSpec source = Spec(t / c.source), destination = Spec(t / c.destination);
+        CHECK_FALSE(fm.MoveDirectory(source, destination, true));
+        CHECK_FALSE(fm.RelocateDirectory(source, destination, false));
+        CHECK_FALSE(fm.CopyDirectory(source, destination, true, true, true));
+        CHECK_FALSE(fm.CopyFilesIn(source, destination, true, true, true));
+        CHECK(Take(t.Path()) == before);
+    }
+
+    // Without the inner tool the contents may go to the parent: nothing lands in
+    // the source.
+    SUBCASE("a move into the parent without a child of the same name") {
+        t.MakeDirectory("solo");
+        t.MakeDirectory("solo\\bin");
+        t.MakeFile("solo\\bin\\s.exe", "s");
+        CHECK(fm.MoveDirectory(Spec(t / "solo"), Spec(t.Path()), false));
+        CHECK(Content(t / "bin\\s.exe") == "s");
+        CHECK(GetFileAttributesA((t / "solo").c_str()) == INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_CASE("a file copied or moved onto itself is refused and kept") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    t.MakeDirectory("d");
+    t.MakeFile("d\\f.txt", "data");
+    const char* same[] = {"d\\f.txt", "D\\F.TXT", "d\\x\\..\\f.txt", "d\\\\f.txt", "d\\.\\f.txt"};
+    for (const char* other : same) {
+        const std::string name = other;
+        CAPTURE(name);
+        CHECK_FALSE(fm.MoveSingleFile(Spec(t / "d\\f.txt"), Spec(t / other), true));
+        CHECK_FALSE(fm.CopySingleFile(Spec(t / "d\\f.txt"), Spec(t / other), true, true));
+        CHECK(Content(t / "d\\f.txt") == "data");
+    }
+    // The same directory as pattern and destination copies each file onto itself.
+    CHECK_FALSE(fm.CopyMatching(Spec(t / "d"), Spec(t / "D\\*.txt"), true, false, false));
+    CHECK(Content(t / "d\\f.txt") == "data");
+}
+
+TEST_CASE("a pattern rooted at the drive names the files it lists") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    REQUIRE(t.Path().compare(1, 2, ":\\") == 0);
+    const std::string drive = t.Path().substr(0, 2);
+    const std::string prefix = "tarnbolt-root-" + std::to_string(GetCurrentProcessId());
+    const std::string rootFile = drive + "\\" + prefix + ".log";
+    // The same names in the current directory, which the pattern must not reach.
+    t.MakeFile(prefix + ".log", "here");
+    {
+        HANDLE h = CreateFileA(rootFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+    }
+    CurrentDirectory here(t.Path());
+    REQUIRE(here.Changed());
+
+    FileSpecList list;
+    REQUIRE(fm.ListEntries(list, Spec("\\" + prefix + "*.log"), false));
+    REQUIRE(list.size() == 1u);
+    CHECK(Upper(list.front().GetFullPath()) == Upper(rootFile));
+    CHECK(fm.DeleteMatching(Spec("\\" + prefix + "*.log"), false));
+    CHECK(GetFileAttributesA(rootFile.c_str()) == INVALID_FILE_ATTRIBUTES);
+    CHECK(Content(t / (prefix + ".log")) == "here");
+
+    // C:name is the current directory of drive C, while the process stands on
+    // another drive.
+    SetEnvironmentVariableA(("=" + drive).c_str(), t.Path().c_str());
+    CurrentDirectory elsewhere("Z:\\");
+    REQUIRE(elsewhere.Changed());
+    REQUIRE(fm.ListEntries(list, Spec(drive + prefix + "*.log"), false));
+    REQUIRE(list.size() == 1u);
+    CHECK(Upper(list.front().GetFullPath()) == Upper(t / (prefix + ".log")));
+    CHECK(fm.DeleteMatching(Spec(drive + prefix + "*.log"), false));
+    CHECK(Content(t / (prefix + ".log")) == "<missing>");
+    SetEnvironmentVariableA(("=" + drive).c_str(), nullptr);
+}
+
+TEST_CASE("the directories above a path of thousands of components") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    std::string deep = t.Path();
+    for (int i = 0; i < 20000; ++i) deep += "\\d";
+    // Far beyond what the platform makes: false, and no overflow on the way.
+    CHECK_FALSE(fm.CreateParentDirectories(Spec(deep + "\\f.txt")));
+    CHECK(fm.CreateParentDirectories(Spec(t / "d\\e\\f.txt")));
+    CHECK((GetFileAttributesA((t / "d\\e").c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
+}
+
+namespace {
+
+// A small random number source, the same on every run.
+struct Random {
+    unsigned state;
+    unsigned Below(unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    }
+    bool Chance(unsigned percent) { return Below(100) < percent; }
+};
+
+// rel (below root, lower case) written as a caller might: letters in other case,
+// doubled separators, a detour through "..", a trailing separator.
+std::string Render(Random& r, const std::string& root, const std::string& rel, bool directory) {
+    std::string text = root;
+    size_t begin = 0;
+    while (begin <= rel.size() && !rel.empty()) {
+        size_t end = rel.find('\\', begin);
+        if (end == std::string::npos) end = rel.size();
+        std::string part = rel.substr(begin, end - begin);
+        for (char& c : part)
+            if (r.Chance(30)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        text += r.Chance(15) ? "\\\\" : "\\";
+        if (r.Chance(15)) text += r.Chance(50) ? "q\\..\\" : ".\\";
+        text += part;
+        begin = end + 1;
+    }
+    if (directory && r.Chance(15)) text += r.Chance(50) ? "\\" : "\\.";
+    return text;
+}
+
+bool Below(const std::string& path, const std::string& dir) {
+    return dir.empty() || path == dir || path.compare(0, dir.size() + 1, dir + "\\") == 0;
+}
+
+// The part of every key of s below dir, with its value.
+Snapshot Subtree(const Snapshot& s, const std::string& dir) {
+    Snapshot part;
+    for (const auto& e : s)
+        if (e.first != dir && Below(e.first, dir))
+            part[dir.empty() ? e.first : e.first.substr(dir.size() + 1)] = e.second;
+    return part;
+}
+
+}  // namespace
+
+TEST_CASE("random operations change nothing outside the trees they name, and true is true") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    Random r{20261209};
+    const char* names[] = {"a", "b", "ab"};
+    int trues = 0, falses = 0;
+    for (int tree = 0; tree < 12; ++tree) {
+        const std::string root = t / ("w" + std::to_string(tree));
+        CreateDirectoryA(root.c_str(), nullptr);
+        // A random tree three levels deep.
+        std::vector<std::string> dirs{""}, files;
+        for (int i = 0; i < 14; ++i) {
+            const std::string parent = dirs[r.Below(static_cast<unsigned>(dirs.size()))];
+            if (parent.size() > 6) continue;
+            const std::string rel =
+                (parent.empty() ? "" : parent + "\\") + names[r.Below(3)] + (r.Chance(40) ? ".f" : "");
+            if (rel.size() > 2 && rel.compare(rel.size() - 2, 2, ".f") == 0) {
+                HANDLE h = CreateFileA((root + "\\" + rel).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                if (h == INVALID_HANDLE_VALUE) continue;
+                const std::string text = "file" + std::to_string(tree * 100 + i);
+                DWORD written = 0;
+                WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+                CloseHandle(h);
+                files.push_back(rel);
+            } else if (CreateDirectoryA((root + "\\" + rel).c_str(), nullptr)) {
+                dirs.push_back(rel);
+            }
+        }
+        for (int step = 0; step < 12; ++step) {
+            const Snapshot before = Take(root);
+            const unsigned op = r.Below(files.empty() ? 3 : 6);
+            // Two places: existing directories or files, or a new name below one.
+            const bool onFiles = op >= 3;
+            const auto& pool = onFiles ? files : dirs;
+            std::string from = pool[r.Below(static_cast<unsigned>(pool.size()))];
+            std::string to = r.Chance(50) ? pool[r.Below(static_cast<unsigned>(pool.size()))]
+                                          : dirs[r.Below(static_cast<unsigned>(dirs.size()))];
+            if (r.Chance(40) || (onFiles && before.count(Upper(to)) && before.at(Upper(to)) == "<dir>"))
+                to = (to.empty() ? "" : to + "\\") + "n" + std::to_string(step) + (onFiles ? ".f" : "");
+            const std::string fromText = Render(r, root, from, !onFiles);
+            const std::string toText = Render(r, root, to, !onFiles);
+            const bool overwrite = r.Chance(50);
+            CAPTURE(fromText);
+            CAPTURE(toText);
+            CAPTURE(op);
+            bool answer = false;
+            switch (op) {
+                case 0: answer = fm.CopyDirectory(Spec(fromText), Spec(toText), overwrite, true, true); break;
+                case 1: answer = fm.MoveDirectory(Spec(fromText), Spec(toText), overwrite); break;
+                case 2: answer = fm.DeleteDirectory(Spec(fromText), true); break;
+                case 3: answer = fm.CopySingleFile(Spec(fromText), Spec(toText), overwrite, true); break;
+                case 4: answer = fm.MoveSingleFile(Spec(fromText), Spec(toText), overwrite); break;
+                default: answer = fm.DeleteSingleFile(Spec(fromText)); break;
+            }
+            answer ? ++trues : ++falses;
+            const Snapshot after = Take(root);
+            const std::string f = Upper(from), d = Upper(to);
+            const bool deletes = op == 2 || op == 5;
+            // Outside the named trees nothing changes.
+            for (const auto& e : before) {
+                if (Below(e.first, f) || (!deletes && Below(e.first, d))) continue;
+                CAPTURE(e.first);
+                CHECK((after.count(e.first) && after.at(e.first) == e.second));
+            }
+            for (const auto& e : after)
+                if (!Below(e.first, f) && (deletes || !Below(e.first, d))) CHECK(before.count(e.first));
+            // A copy never changes its source, whatever it answers.
+            if (op == 0 || op == 3) CHECK(Subtree(after, f) == Subtree(before, f));
+            if (op == 3 && before.count(f)) CHECK(after.count(f));
+            // What true promises.
+            const Snapshot source = Subtree(before, f), arrived = Subtree(after, d);
+            if (answer && (op == 0 || op == 1)) {
+                for (const auto& e : source) {
+                    CAPTURE(e.first);
+                    CHECK((arrived.count(e.first) && arrived.at(e.first) == e.second));
+                }
+            }
+            if (answer && (op == 1 || op == 2 || op == 4 || op == 5)) CHECK_FALSE(after.count(f));
+            if (answer && (op == 3 || op == 4))
+                CHECK((after.count(d) && before.count(f) && after.at(d) == before.at(f)));
+            // Keep the pools to what exists now.
+            std::vector<std::string> nowDirs{""}, nowFiles;
+            for (const auto& e : after) {
+                std::string lower = e.first;
+                for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                (e.second == "<dir>" ? nowDirs : nowFiles).push_back(lower);
+            }
+            dirs.swap(nowDirs);
+            files.swap(nowFiles);
+            if (dirs.size() == 1 && files.empty()) break;
+        }
+    }
+    // Both answers happened often enough to mean something.
+    CHECK(trues > 20);
+    CHECK(falses > 20);
+    MESSAGE("true ", trues, ", false ", falses);
+}
