@@ -12,7 +12,7 @@ const char16_t kHigh1252[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char16_t FromAnsi(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : c; }
+char16_t FromAnsi(unsigned char c) { return FromCodePage1252(c); }
 
 char ToAnsi(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
@@ -25,31 +25,22 @@ char ToAnsi(char16_t c) {
 std::u16string FromUtf8(const std::string& bytes, size_t i) {
     std::u16string text;
     while (i < bytes.size()) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        const size_t extra = c < 0xC2 || c > 0xF4 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-        char32_t code = extra ? c & (0x3F >> extra) : c;
-        bool valid = c < 0x80 || (extra && i + extra < bytes.size());
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            const unsigned char t = static_cast<unsigned char>(bytes[i + k]);
-            valid = (t & 0xC0) == 0x80;
-            code = (code << 6) | (t & 0x3F);
-        }
-        // Overlong forms, surrogates and what lies beyond U+10FFFF are not characters.
-        if (valid && ((extra == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-                      (extra == 3 && (code < 0x10000 || code > 0x10FFFF))))
-            valid = false;
-        if (!valid) {
+        const size_t length = Utf8Length(bytes, i);
+        if (!length) {
             text += u'\xFFFD';
             ++i;
             continue;
         }
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        char32_t code = length > 1 ? c & (0x7F >> length) : c;
+        for (size_t k = 1; k < length; ++k) code = (code << 6) | (bytes[i + k] & 0x3F);
         if (code >= 0x10000) {
             text += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
             text += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
             text += static_cast<char16_t>(code);
         }
-        i += extra + 1;
+        i += length;
     }
     return text;
 }
@@ -98,6 +89,26 @@ std::string Trimmed(const std::string& name) {
 }
 
 }  // namespace
+
+char16_t FromCodePage1252(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : c; }
+
+size_t Utf8Length(const std::string& bytes, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) return 1;
+    const size_t length = c < 0xC2 || c > 0xF4 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    if (!length || i + length > bytes.size()) return 0;
+    char32_t code = c & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (t & 0x3F);
+    }
+    // Overlong forms, surrogates and what lies beyond U+10FFFF are not characters.
+    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+        return 0;
+    return length;
+}
 
 ProfileText::ProfileText(const std::string& bytes) {
     const std::u16string text = Decode(bytes);

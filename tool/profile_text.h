@@ -37,6 +37,12 @@ private:
     std::vector<Section> sections_;  // the first holds the keys before any header
 };
 
+// The character a byte of code page 1252 stands for.
+char16_t FromCodePage1252(unsigned char c);
+
+// The length of the UTF-8 character at bytes[i], or 0 where none begins.
+size_t Utf8Length(const std::string& bytes, size_t i);
+
 // ReadSettings on a file's bytes: the six values in the launcher's order.
 void ReadSettingsText(const std::string& bytes, Settings& settings,
                       unsigned long bufferSize = kSettingBufferSize);
