@@ -14,7 +14,9 @@
 #include <windows.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 using namespace Tarnbolt;
 
@@ -46,21 +48,41 @@ void Compare(const Settings& platform, const Settings& portable) {
 
 TEST_CASE("the portable reader answers what GetPrivateProfileStringA answers") {
     REQUIRE(GetACP() == 1252);
+    // The answers of the Linux build, where the host tree has written them; else
+    // the portable reader's in this program.
+    std::ifstream in(TARNBOLT_NATIVE_ANSWERS, std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> native;
+    for (size_t at = 0, end; (end = all.find('\n', at)) != std::string::npos; at = end + 1)
+        native.push_back(all.substr(at, end - at));
+    const size_t expected = SettingsCorpus::kFiles * 3 * 6;
+    if (native.size() != expected) {
+        MESSAGE("no answers of the Linux build at " TARNBOLT_NATIVE_ANSWERS
+                ": the portable reader's of this program are compared");
+        native.clear();
+    }
     TempFolder folder;
-    const int kFiles = 1500;
-    for (int seed = 0; seed < kFiles; ++seed) {
+    size_t next = 0;
+    for (int seed = 0; seed < SettingsCorpus::kFiles; ++seed) {
         const std::string bytes = SettingsCorpus::File(static_cast<uint64_t>(seed));
         // A name of its own for each file: the platform keeps files it has read.
         const std::string path = folder / ("s" + std::to_string(seed) + ".ini");
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         CAPTURE(seed);
         CAPTURE(Shown(bytes));
-        for (unsigned long size : {kSettingBufferSize, 65536ul, 6ul}) {
+        for (unsigned long size : SettingsCorpus::kSizes) {
             CAPTURE(size);
             Settings platform, portable;
             ReadSettings(path, platform, size);
             ReadSettingsText(bytes, portable, size);
             Compare(platform, portable);
+            if (!native.empty()) {
+                Settings fromLinux;
+                for (std::string* value : {&fromLinux.adminMessage, &fromLinux.adminMessageTitle, &fromLinux.run,
+                                           &fromLinux.message, &fromLinux.caption, &fromLinux.preferredVersion})
+                    *value = native[next++];
+                Compare(platform, fromLinux);
+            }
         }
     }
 }

@@ -7,6 +7,7 @@
 
 #include <doctest/doctest.h>
 
+#include <fstream>
 #include <string>
 
 using namespace Tarnbolt;
@@ -116,6 +117,25 @@ TEST_CASE("generated files: values fit the buffer, a cut read is the whole read 
                            &Settings::message, &Settings::caption, &Settings::preferredVersion}) {
             CHECK((seen.*value).size() <= kSettingBufferSize - 1);
             CHECK(seen.*value == (whole.*value).substr(0, kSettingBufferSize - 1));
+        }
+    }
+}
+
+TEST_CASE("the generated files' answers, for the comparison with the platform under Wine") {
+    // One value a line (values hold no line ends and no NUL), file by file, size by
+    // size, in the launcher's order.
+    std::ofstream answers(TARNBOLT_ANSWERS, std::ios::binary);
+    REQUIRE(answers);
+    for (int seed = 0; seed < SettingsCorpus::kFiles; ++seed) {
+        for (unsigned long size : SettingsCorpus::kSizes) {
+            Settings settings;
+            ReadSettingsText(SettingsCorpus::File(static_cast<uint64_t>(seed)), settings, size);
+            for (const std::string* value : {&settings.adminMessage, &settings.adminMessageTitle,
+                                             &settings.run, &settings.message, &settings.caption,
+                                             &settings.preferredVersion}) {
+                CHECK(value->find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+                answers << *value << '\n';
+            }
         }
     }
 }

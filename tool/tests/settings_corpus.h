@@ -10,6 +10,11 @@
 
 namespace SettingsCorpus {
 
+// The files both sides read, and the buffer sizes each is read with: the
+// launcher's, the check's large one, and a small one.
+const int kFiles = 1500;
+const unsigned long kSizes[] = {512, 65536, 6};
+
 class Random {
 public:
     explicit Random(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
