@@ -4,7 +4,9 @@
 
 namespace LumoBase {
 
-// True when the process's token holds the built-in "Administrators" group.
+// True when the process's token lists the built-in Administrators group
+// (S-1-5-32-544, whatever the system's language calls it), whatever the
+// group's attributes.
 bool IsAdministrator();
 
 // True when the process's token holds a group whose account is exactly

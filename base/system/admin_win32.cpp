@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace LumoBase {
 
@@ -14,17 +15,36 @@ namespace {
 
 const DWORD kNameCapacity = 260;
 
+// How many entries of the group list lie within the buffer: a count larger than
+// the buffer holds must not carry a walk past its end.
+DWORD FittingGroups(const void* buffer, DWORD size) {
+    const DWORD header = offsetof(TOKEN_GROUPS, Groups);
+    if (!buffer || size < header) return 0;
+    const DWORD fitting = (size - header) / sizeof(SID_AND_ATTRIBUTES);
+    const DWORD claimed = static_cast<const TOKEN_GROUPS*>(buffer)->GroupCount;
+    return claimed < fitting ? claimed : fitting;
+}
+
 }  // namespace
+
+bool IsBuiltinAdministratorsSid(const void* sid) {
+    // S-1-5-32-544: revision 1, two sub-authorities, NT authority (5), the built-in
+    // domain (32), alias 544. Read field by field: the sub-authorities only once
+    // the count says they are there.
+    if (!sid) return false;
+    const SID* s = static_cast<const SID*>(sid);
+    static const BYTE kNtAuthority[6] = {0, 0, 0, 0, 0, 5};
+    return s->Revision == SID_REVISION && s->SubAuthorityCount == 2 &&
+           std::memcmp(s->IdentifierAuthority.Value, kNtAuthority, 6) == 0 &&
+           s->SubAuthority[0] == SECURITY_BUILTIN_DOMAIN_RID &&
+           s->SubAuthority[1] == DOMAIN_ALIAS_RID_ADMINS;
+}
 
 bool GroupsHoldBuiltinGroup(const void* buffer, DWORD size, const char* groupName,
                             LookupAccountSidAFunction lookup) {
     if (!buffer || !groupName || !lookup) return false;
-    const DWORD header = offsetof(TOKEN_GROUPS, Groups);
-    if (size < header) return false;
     const TOKEN_GROUPS* groups = static_cast<const TOKEN_GROUPS*>(buffer);
-    // A count larger than the buffer holds must not carry the walk past its end.
-    const DWORD fitting = (size - header) / sizeof(SID_AND_ATTRIBUTES);
-    const DWORD count = groups->GroupCount < fitting ? groups->GroupCount : fitting;
+    const DWORD count = FittingGroups(buffer, size);
 
     char name[kNameCapacity] = {};
     char domain[kNameCapacity] = {};
@@ -42,28 +62,43 @@ bool GroupsHoldBuiltinGroup(const void* buffer, DWORD size, const char* groupNam
     return false;
 }
 
+bool GroupsHoldBuiltinAdministrators(const void* buffer, DWORD size) {
+    const DWORD count = FittingGroups(buffer, size);
+    const TOKEN_GROUPS* groups = static_cast<const TOKEN_GROUPS*>(buffer);
+    for (DWORD i = 0; i < count; ++i)
+        if (IsBuiltinAdministratorsSid(groups->Groups[i].Sid)) return true;
+    return false;
+}
+
+namespace {
+
+// The token's group list in a buffer of the caller's to free, or null on any
+// failure; `size` is what was allocated.
+void* ReadTokenGroups(DWORD& size) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    // The first call only learns the size; its failure is expected.
+    size = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    void* buffer = std::malloc(size ? size : 1);
+    DWORD written = 0;
+    if (buffer && !GetTokenInformation(token, TokenGroups, buffer, size, &written)) {
+        std::free(buffer);
+        buffer = nullptr;
+    }
+    CloseHandle(token);
+    return buffer;
+}
+
+}  // namespace
+
 bool IsInBuiltinGroup(const char* groupName) {
     // Repeated here so that the check stands on its own.
     if (!IsWindowsNTFamily()) return true;
     if (!groupName) return false;
-
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    // The first call only learns the size; its failure is expected.
     DWORD size = 0;
-    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
-    void* buffer = std::malloc(size ? size : 1);
-    if (!buffer) {
-        CloseHandle(token);
-        return false;
-    }
-    DWORD written = 0;
-    if (!GetTokenInformation(token, TokenGroups, buffer, size, &written)) {
-        CloseHandle(token);
-        std::free(buffer);
-        return false;
-    }
-    CloseHandle(token);
+    void* buffer = ReadTokenGroups(size);
+    if (!buffer) return false;
     // Bounded by what was allocated, whatever the group count claims.
     const bool found = GroupsHoldBuiltinGroup(buffer, size, groupName);
     std::free(buffer);
@@ -72,7 +107,14 @@ bool IsInBuiltinGroup(const char* groupName) {
 
 bool IsAdministrator() {
     if (!IsWindowsNTFamily()) return true;
-    return IsInBuiltinGroup("Administrators");
+    // By identifier, not by name: localised systems name the group in their own
+    // language ("Administratoren" in "VORDEFINIERT").
+    DWORD size = 0;
+    void* buffer = ReadTokenGroups(size);
+    if (!buffer) return false;
+    const bool found = GroupsHoldBuiltinAdministrators(buffer, size);
+    std::free(buffer);
+    return found;
 }
 
 }  // namespace LumoBase

@@ -17,4 +17,12 @@ typedef BOOL(WINAPI* LookupAccountSidAFunction)(LPCSTR systemName, PSID sid, LPS
 bool GroupsHoldBuiltinGroup(const void* buffer, DWORD size, const char* groupName,
                             LookupAccountSidAFunction lookup = LookupAccountSidA);
 
+// Whether a SID is the built-in Administrators group, S-1-5-32-544, the same on
+// every language edition.
+bool IsBuiltinAdministratorsSid(const void* sid);
+
+// Whether the TOKEN_GROUPS in buffer (size bytes) lists the built-in
+// Administrators group, whatever its attributes and whatever it is called.
+bool GroupsHoldBuiltinAdministrators(const void* buffer, DWORD size);
+
 }  // namespace LumoBase

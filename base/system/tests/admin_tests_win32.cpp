@@ -263,3 +263,49 @@ TEST_CASE("the token of this process under Wine, an administrator's") {
     CHECK_FALSE(IsInBuiltinGroup(""));
     CHECK_FALSE(IsInBuiltinGroup(nullptr));
 }
+
+TEST_CASE("localised editions: the administrator check goes by the group's identifier") {
+    // What the account lookup answers for S-1-5-32-544 on each edition.
+    const Answer editions[] = {{true, "Administrators", "BUILTIN"},
+                               {true, "Administratoren", "VORDEFINIERT"},
+                               {true, "Administrateurs", "BUILTIN"},
+                               {true, "Administradores", "BUILTIN"},
+                               {true, "Administratorer", "BUILTIN"},
+                               {true, "\x8A\xC7\x97\x9D\x8E\xD2", "BUILTIN"}};  // code page 932
+    for (const Answer& edition : editions) {
+        CAPTURE(edition.name);
+        for (DWORD attributes : {kEnabled, DWORD(SE_GROUP_USE_FOR_DENY_ONLY), DWORD(0)}) {
+            GroupBuffer buffer({{Everyone()->get(), kEnabled},
+                                {BuiltinAdministrators()->get(), attributes}});
+            script = {{true, "Everyone", ""}, edition};
+            calls.clear();
+            // The name-based walk keeps its contract: only the English names count.
+            CHECK(GroupsHoldBuiltinGroup(buffer.data(), buffer.size(), "Administrators",
+                                         ScriptedLookup) == (edition.name == "Administrators"));
+            CHECK(GroupsHoldBuiltinAdministrators(buffer.data(), buffer.size()));
+        }
+    }
+    SUBCASE("a group merely called Administrators in BUILTIN is not the group") {
+        GroupBuffer users({{Everyone()->get(), kEnabled}, {BuiltinUsers()->get(), kEnabled}});
+        script = {{true, "Everyone", ""}, {true, "Administrators", "BUILTIN"}};
+        calls.clear();
+        CHECK(GroupsHoldBuiltinGroup(users.data(), users.size(), "Administrators", ScriptedLookup));
+        CHECK_FALSE(GroupsHoldBuiltinAdministrators(users.data(), users.size()));
+    }
+    SUBCASE("the identifier is read only as far as its own count goes") {
+        Sid shortSid(SECURITY_NT_AUTHORITY, 1, SECURITY_BUILTIN_DOMAIN_RID);
+        Sid otherAuthority(SECURITY_WORLD_SID_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                           DOMAIN_ALIAS_RID_ADMINS);
+        CHECK_FALSE(IsBuiltinAdministratorsSid(shortSid.get()));
+        CHECK_FALSE(IsBuiltinAdministratorsSid(otherAuthority.get()));
+        CHECK_FALSE(IsBuiltinAdministratorsSid(nullptr));
+        CHECK(IsBuiltinAdministratorsSid(BuiltinAdministrators()->get()));
+    }
+    SUBCASE("the group count is trusted only within the buffer") {
+        GroupBuffer buffer({{Everyone()->get(), kEnabled}, {BuiltinAdministrators()->get(), kEnabled}});
+        CHECK_FALSE(GroupsHoldBuiltinAdministrators(buffer.data(), GroupBuffer::SizeFor(1)));
+        CHECK(GroupsHoldBuiltinAdministrators(buffer.data(), GroupBuffer::SizeFor(2)));
+        CHECK_FALSE(GroupsHoldBuiltinAdministrators(nullptr, 100));
+        CHECK_FALSE(GroupsHoldBuiltinAdministrators(buffer.data(), 0));
+    }
+}

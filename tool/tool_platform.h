@@ -1,0 +1,42 @@
+#pragma once
+// What the packager's tool asks of the system it runs on. Paths are in the form
+// the launcher sees them: a drive or \\server, backslashes. On Linux the root of
+// the file system is drive Z:, as Wine shows it, and names are found without
+// regard to case, as Windows finds them.
+
+#include "settings.h"
+
+#include <cstdio>
+#include <string>
+
+namespace Tarnbolt {
+namespace ToolPlatform {
+
+// The full path of a path given on the command line.
+std::string FullPath(const std::string& path);
+
+// The name the system's file functions take for a full path.
+std::string NativePath(const std::string& path);
+
+// Whether a file (not a directory) is there.
+bool IsFile(const std::string& path);
+
+// Whether two full paths name the same file, so that writing one writes the other.
+bool SamePath(const std::string& a, const std::string& b);
+
+// Makes what was written to `file` durable before it is closed.
+bool Flush(std::FILE* file);
+
+// Gives `to` the file `from`, replacing what was there, in one step.
+bool Replace(const std::string& from, const std::string& to);
+
+void Remove(const std::string& path);
+
+// The six values as the launcher reads them, through a buffer of bufferSize.
+void ReadSettingsFile(const std::string& path, Settings& settings, unsigned long bufferSize);
+
+// JSON is UTF-8; paths and settings come in the ANSI code page.
+std::string Utf8FromAnsi(const std::string& text);
+
+}  // namespace ToolPlatform
+}  // namespace Tarnbolt
