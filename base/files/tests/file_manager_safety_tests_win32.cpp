@@ -4,6 +4,7 @@
 
 #include "files/win32_file_manager.h"
 
+#include "scoped_environment_win32.h"
 #include "temp_folder_win32.h"
 
 #include <doctest/doctest.h>
@@ -65,25 +66,6 @@ Snapshot Take(const std::string& dir) {
     Take(dir, "", s);
     return s;
 }
-
-// Sets the process's current directory for the life of the object.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& dir) {
-        char old[MAX_PATH + 1];
-        const DWORD n = GetCurrentDirectoryA(sizeof old, old);
-        if (n > 0 && n < sizeof old) old_.assign(old, n);
-        changed_ = SetCurrentDirectoryA(dir.c_str()) != FALSE;
-    }
-    ~CurrentDirectory() {
-        if (!old_.empty()) SetCurrentDirectoryA(old_.c_str());
-    }
-    bool Changed() const { return changed_; }
-
-private:
-    std::string old_;
-    bool changed_ = false;
-};
 
 }  // namespace
 

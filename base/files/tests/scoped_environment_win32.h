@@ -1,10 +1,12 @@
 #pragma once
-// Sets an environment variable for the life of the object; restores the old value.
+// Process settings for the life of a test object, restored afterwards: an
+// environment variable, the current directory.
 
 #include <windows.h>
 
 #include <string>
 
+// Sets an environment variable for the life of the object; restores the old value.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, const char* value) : name_(name) {
@@ -22,4 +24,23 @@ private:
     const char* name_;
     bool had_ = false;
     std::string old_;
+};
+
+// Sets the process's current directory for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& dir) {
+        char old[MAX_PATH + 1];
+        const DWORD n = GetCurrentDirectoryA(sizeof old, old);
+        if (n > 0 && n < sizeof old) old_.assign(old, n);
+        changed_ = SetCurrentDirectoryA(dir.c_str()) != FALSE;
+    }
+    ~CurrentDirectory() {
+        if (!old_.empty()) SetCurrentDirectoryA(old_.c_str());
+    }
+    bool Changed() const { return changed_; }
+
+private:
+    std::string old_;
+    bool changed_ = false;
 };
