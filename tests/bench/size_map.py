@@ -16,7 +16,7 @@ GROUPS = [
     ("c++ runtime", "libstdc++, libsupc++"),
     ("unwinder", "libgcc_eh"),
     ("compiler support", "libgcc"),
-    ("c runtime", "crt2, crtbegin/crtend, libmingw32, libmingwex, libmsvcrt"),
+    ("c runtime", "crt2, crtbegin/crtend, libmingw32, libmingwex, libcrtdll or libmsvcrt"),
     ("imports", "import stubs and tables of the system libraries"),
     ("resources", "the payload and the version resource"),
     ("linker", "headers, alignment, fill, relocations"),
