@@ -87,7 +87,7 @@ bool CopyWouldOverlap(const AFileSpec& source, const AFileSpec& destination) {
     return Child(AFileSpec(from), below).Exists();
 }
 
-// Whether two specifications name the same entry, by their full paths.
+// Whether two file specs name the same entry, by their full paths.
 bool SamePlace(const AFileSpec& a, const AFileSpec& b) {
     PString one, other;
     if (!Resolved(a, one) || !Resolved(b, other)) return false;
