@@ -138,6 +138,7 @@ def main():
     parser.add_argument("--native", required=True)
     parser.add_argument("--pictures", help="folder for PNG pictures of the boxes")
     parser.add_argument("--x64", metavar="WHY", help="the tools are the x86-64 vehicle's, for this reason")
+    parser.add_argument("--emulated", metavar="HOW", help="how 32-bit programs run here (through an emulator)")
     args = parser.parse_args()
     if args.pictures:
         os.makedirs(args.pictures, exist_ok=True)
@@ -148,6 +149,10 @@ def main():
             print("x86-64 build of the same sources (the test vehicle) in 64-bit Wine sandboxes;")
             print("the product is the 32-bit launcher, built beside it in build/windows/bin.")
             print("Each road runs in a fresh sandbox; the launcher is")
+        elif args.emulated:
+            print("Tarnbolt run report. This machine's kernel runs no 32-bit code, so every 32-bit")
+            print("program runs %s." % args.emulated)
+            print("Each road runs in a fresh 32-bit Wine sandbox; the launcher is")
         else:
             print("Tarnbolt run report (each road in a fresh 32-bit Wine sandbox; the launcher is")
         print("C:\\App\\setup.exe with C:\\App\\setup.ini, the main application C:\\App\\app.exe)")
