@@ -49,7 +49,7 @@ private:
 
 }  // namespace
 
-TEST_CASE("the probes tell usable memory from unusable") {
+TEST_CASE("the probes tell usable memory from unusable" * doctest::test_suite("access faults")) {
     ReservedPage none;
     ReadOnlyPage ro;
     REQUIRE(none.get());
@@ -65,7 +65,7 @@ TEST_CASE("the probes tell usable memory from unusable") {
     CHECK(IsBadWritePointer(ro.get(), 1));
 }
 
-TEST_CASE("operations handed unusable memory do nothing") {
+TEST_CASE("operations handed unusable memory do nothing" * doctest::test_suite("access faults")) {
     ReservedPage none;
     ReadOnlyPage ro;
     REQUIRE(none.get());
