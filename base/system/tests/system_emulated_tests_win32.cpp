@@ -233,6 +233,56 @@ void CreateNt4StartupFolder() {
     REQUIRE(DirectoryExists(path));
 }
 
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
+    std::fclose(f);
+    return bytes;
+}
+
+// Another program's setup.lnk in the Startup folder: it stays byte for byte while
+// ours takes the next free name, comes and goes.
+void OtherProgramsLinkStays(const std::string& folder) {
+    const std::string base = folder + "\\" + EntryName();
+    const std::string other = base + ".lnk", ours = base + " (2).lnk";
+    CreateShortcut((WindowsDirectory() + "\\notepad.exe").c_str(), other.c_str(), "Other");
+    const std::string before = ReadBytes(other);
+    REQUIRE_FALSE(before.empty());
+    DeleteFileA(ours.c_str());
+
+    CHECK(AddStartupEntry(nullptr));
+    CHECK(ReadBytes(other) == before);
+    CHECK(ReadShortcut(ours).target == ModulePath());
+    CHECK(AddStartupEntry(nullptr));  // found again, not made a second time
+    CHECK_FALSE(FileExists(base + " (3).lnk"));
+    // With the first name free again ours is still found where it is.
+    const std::string moved = folder + "\\Tarnbolt other.lnk";
+    REQUIRE(MoveFileA(other.c_str(), moved.c_str()));
+    CHECK(AddStartupEntry(nullptr));
+    CHECK_FALSE(FileExists(other));
+    REQUIRE(MoveFileA(moved.c_str(), other.c_str()));
+
+    CHECK(RemoveStartupEntry(nullptr));
+    CHECK_FALSE(FileExists(ours));
+    CHECK(ReadBytes(other) == before);
+
+    // Every name taken by others: no entry, and nothing of theirs touched.
+    for (int i = 2; i <= 10; ++i) WriteFile(base + " (" + std::to_string(i) + ").lnk");
+    CHECK_FALSE(AddStartupEntry(nullptr));
+    CHECK(RemoveStartupEntry(nullptr));
+    CHECK(ReadBytes(other) == before);
+    for (int i = 2; i <= 10; ++i) {
+        const std::string taken = base + " (" + std::to_string(i) + ").lnk";
+        CHECK(FileExists(taken));
+        DeleteFileA(taken.c_str());
+    }
+    DeleteFileA(other.c_str());
+}
+
 }  // namespace
 
 TEST_SUITE("system information") {
@@ -369,14 +419,15 @@ TEST_SUITE("profile road") {
 }
 
 TEST_SUITE("NT 4 road") {
-    TEST_CASE("the link goes to the all-users Startup folder below the Windows directory") {
+    TEST_CASE("without Common Startup the link goes to the Startup folder below the Windows directory") {
+        CommonStartupRemoved removed;
         const std::string folder = Nt4StartupFolder();
         const std::string link = folder + "\\" + EntryName() + ".lnk";
         RemoveNt4StartupFolder();
         REQUIRE_FALSE(DirectoryExists(folder));
 
-        // The folder is not created: the save fails, and that is not reported.
-        CHECK(AddStartupEntry(nullptr));
+        // The folder is not created: no link, and the answer says so.
+        CHECK_FALSE(AddStartupEntry(nullptr));
         CHECK_FALSE(FileExists(link));
         CHECK(RemoveStartupEntry(nullptr));
 
@@ -404,6 +455,28 @@ TEST_SUITE("NT 4 road") {
 
         RemoveNt4StartupFolder();
     }
+
+    TEST_CASE("a localised Startup folder named by Common Startup gets the link") {
+        // A Dutch NT 4: no English folder names below the Windows directory.
+        RemoveNt4StartupFolder();
+        std::string folder = WindowsDirectory() + "\\temp\\Tarnbolt Menu Start";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        folder += "\\Opstarten";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        REQUIRE(DirectoryExists(folder));
+        CommonStartupRemoved localised(folder.c_str());
+        const std::string link = folder + "\\" + EntryName() + ".lnk";
+
+        CHECK(AddStartupEntry(nullptr));
+        CHECK(ReadShortcut(link).target == ModulePath());
+        CHECK_FALSE(DirectoryExists(Nt4StartupFolder()));
+        CHECK(RemoveStartupEntry(nullptr));
+        CHECK_FALSE(FileExists(link));
+
+        OtherProgramsLinkStays(folder);
+        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryA(folder.substr(0, folder.rfind('\\')).c_str());
+    }
 }
 
 TEST_SUITE("Windows 2000 road") {
@@ -427,6 +500,10 @@ TEST_SUITE("Windows 2000 road") {
         const std::string missingLink = folder + "\\Tarnbolt no such program.lnk";
         CHECK_FALSE(AddStartupEntry(MissingProgram().c_str()));
         CHECK_FALSE(FileExists(missingLink));
+    }
+
+    TEST_CASE("another program's link of the same name stays") {
+        OtherProgramsLinkStays(CommonStartup());
     }
 
     TEST_CASE("without a Common Startup folder no link is made and none taken away") {
