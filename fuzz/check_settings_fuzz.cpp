@@ -1,9 +1,11 @@
 // The packager's check of settings values. Input: the six values separated by
 // zero bytes, then bytes of a launcher image. Properties: a report always comes
 // back, every finding is one of the documented codes, the exit code follows the
-// severities, an empty Run is reported as such and nothing else about Run is, and
+// severities, an empty Run is reported as such and nothing else about Run is, a
+// Run that never closes its quote is reported with nothing about its program, and
 // a value the launcher keeps whole is never reported as cut.
 #include "check.h"
+#include "launcher.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +19,7 @@ const std::set<std::string> kCodes = {
     "payload-missing", "payload-not-dll", "payload-wrong-arch", "payload-stand-in",
     "payload-no-version", "settings-missing", "preferred-empty", "preferred-malformed",
     "preferred-unmet", "run-empty", "run-cut", "run-missing", "run-climbs", "run-absolute",
-    "run-switch-slash", "run-quoted", "box-text-empty", "value-cut"};
+    "run-switch-slash", "run-quoted", "run-unclosed-quote", "box-text-empty", "value-cut"};
 
 }  // namespace
 
@@ -47,14 +49,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Tarnbolt::CheckReport report = Tarnbolt::CheckLauncher(check);
     std::vector<Tarnbolt::Finding> findings;
     Tarnbolt::CheckSettings(check, findings);
-    bool runEmpty = false, otherRun = false, cut = false;
+    bool runEmpty = false, unclosed = false, otherRun = false, cut = false;
     for (const Tarnbolt::Finding& f : findings) {
         if (!kCodes.count(f.code) || f.message.empty()) std::abort();
         if (f.code == "run-empty") runEmpty = true;
-        else if (f.code.compare(0, 4, "run-") == 0) otherRun = true;
+        else if (f.code == "run-unclosed-quote") unclosed = true;
+        else if (f.code.compare(0, 4, "run-") == 0 && f.code != "run-cut") otherRun = true;
         if (f.code == "value-cut") cut = true;
     }
-    if (runEmpty != check.seen.run.empty() || (runEmpty && otherRun)) std::abort();
+    if (runEmpty != check.seen.run.empty() || (runEmpty && (otherRun || unclosed))) std::abort();
+    // A quote never closed is reported, and nothing about a program that is not started.
+    bool quoted = false;
+    std::string program, rest;
+    const bool split = Tarnbolt::SplitRunValue(check.seen.run, quoted, program, rest);
+    if (unclosed == split || (unclosed && otherRun)) std::abort();
     if (cut) std::abort();  // only Run is cut here
     for (const Tarnbolt::Finding& f : report.findings)
         if (!kCodes.count(f.code)) std::abort();

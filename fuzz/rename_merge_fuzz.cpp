@@ -2,11 +2,19 @@
 // are added, the rest is the old text. Property: the old text stands byte for byte
 // around one insertion, the new lines (CR LF) contiguous and in order right after
 // the last entry of the first [rename] section; without a section, a new header and
-// the lines at the end; Ctrl-Z marks that end the old text end the new one. Any
-// other result aborts.
+// the lines at the end; the text ends at its first Ctrl-Z, and from there on the
+// old bytes stay last. Any other result aborts.
+//
+// A first byte with its high bit set joins two texts instead, the old file set
+// aside and the one written since, split at the first zero byte. Property: what
+// stood behind a Ctrl-Z in each stays behind the joined text, and every line of
+// both (contents without their line feed) is there, the set-aside lines in their
+// order; only the later file's first [rename] header and the empty lines of that
+// section may go.
 
 #include "rename_section.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -53,17 +61,75 @@ bool IsEmpty(const std::string& text, const Line& line) {
     return s == "\n" || s == "\r\n";
 }
 
+// A line's contents: without its line feed, and without the CR before one.
+std::string Contents(const std::string& text, const Line& line) {
+    size_t end = line.end;
+    if (end > line.begin && text[end - 1] == '\n') {
+        --end;
+        if (end > line.begin && text[end - 1] == '\r') --end;
+    }
+    return text.substr(line.begin, end - line.begin);
+}
+
+void CheckCombine(const std::string& earlier, const std::string& later) {
+    const std::string combined = Tarnbolt::CombineRenameTexts(earlier, later);
+    const size_t earlierEnd = std::min(earlier.find('\x1a'), earlier.size());
+    const size_t laterEnd = std::min(later.find('\x1a'), later.size());
+    const std::string tails = earlier.substr(earlierEnd) + later.substr(laterEnd);
+    Require(combined.size() >= tails.size() &&
+            combined.compare(combined.size() - tails.size(), tails.size(), tails) == 0);
+    const std::string body = combined.substr(0, combined.size() - tails.size());
+    Require(body.find('\x1a') == std::string::npos);
+
+    std::vector<std::string> out;
+    for (const Line& line : SplitLines(body)) out.push_back(Contents(body, line));
+    // The set-aside lines, in their order.
+    const std::string first = earlier.substr(0, earlierEnd);
+    std::vector<bool> used(out.size(), false);
+    size_t at = 0;
+    for (const Line& line : SplitLines(first)) {
+        const std::string contents = Contents(first, line);
+        while (at < out.size() && out[at] != contents) ++at;
+        Require(at < out.size());
+        used[at++] = true;
+    }
+    // The later lines, each once more among the rest.
+    const std::string second = later.substr(0, laterEnd);
+    const std::vector<Line> lines = SplitLines(second);
+    bool inSection = false, headerSeen = false;
+    for (const Line& line : lines) {
+        const std::string contents = Contents(second, line);
+        if (!headerSeen && IsHeader(second, line)) {
+            headerSeen = inSection = true;
+            continue;
+        }
+        if (inSection && !contents.empty() && contents[0] == '[' && !IsHeader(second, line))
+            inSection = false;
+        if (inSection && contents.empty()) continue;
+        size_t i = 0;
+        while (i < out.size() && (used[i] || out[i] != contents)) ++i;
+        Require(i < out.size());
+        used[i] = true;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
+    if (data[0] & 0x80) {
+        const std::string both(reinterpret_cast<const char*>(data) + 1, size - 1);
+        const size_t split = both.find('\0');
+        if (split == std::string::npos) return 0;
+        CheckCombine(both.substr(0, split), both.substr(split + 1));
+        return 0;
+    }
     // The launcher always has at least one line to add.
     const std::vector<std::string> lines(kLines, kLines + 1 + data[0] % 3);
     const std::string whole(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::string merged = Tarnbolt::MergeRenameText(whole, lines);
-    // The final Ctrl-Z marks stay last; the rest is merged as a text without them.
-    size_t marks = 0;
-    while (marks < whole.size() && whole[whole.size() - 1 - marks] == '\x1a') ++marks;
+    // From the first Ctrl-Z on the old bytes stay last; the text before it is merged.
+    const size_t marks = whole.size() - std::min(whole.find('\x1a'), whole.size());
     Require(merged.size() >= marks &&
             merged.compare(merged.size() - marks, marks, whole, whole.size() - marks, marks) == 0);
     const std::string old = whole.substr(0, whole.size() - marks);

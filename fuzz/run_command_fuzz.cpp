@@ -1,8 +1,9 @@
 // The launch command line from the launcher's directory and the Run value. Input:
 // the directory, a zero byte, the value. Properties: the program lies below the
 // directory (network folders keep their "\\"), a program in a directory with a
-// blank, or one the value quotes, is quoted exactly once, and the arguments follow
-// it as they were (switch slashes turned into backslashes), never resolved.
+// blank, or one the value quotes, is quoted exactly once, and the arguments (from
+// the first blank or tab) follow it as they were (switch slashes turned into
+// backslashes), never resolved; a quote never closed gives no command at all.
 #include "launcher.h"
 
 #include <cstdint>
@@ -47,10 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (quotedValue) {
         program = value.substr(start + 1);
         const size_t close = program.find('"');
-        if (close != std::string::npos) rest = program.substr(close + 1);
+        // A quote never closed starts nothing.
+        if (close == std::string::npos) {
+            if (!command.empty()) std::abort();
+            return 0;
+        }
+        rest = program.substr(close + 1);
         program = program.substr(0, close);
     } else {
-        const size_t space = value.find(' ');
+        // The platform ends an unquoted program at a blank or a tab.
+        const size_t space = value.find_first_of(" \t");
         program = value.substr(0, space);
         if (space != std::string::npos) rest = value.substr(space);
     }

@@ -129,7 +129,7 @@ uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash) {
     return hash;
 }
 
-void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
+bool SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest) {
     const size_t start = value.find_first_not_of('/');
     quoted = start != std::string::npos && value[start] == '"';
@@ -137,19 +137,23 @@ void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
     if (quoted) {
         const size_t close = value.find('"', start + 1);
         program = value.substr(start + 1, close == std::string::npos ? close : close - start - 1);
-        if (close != std::string::npos) rest = value.substr(close + 1);
+        if (close == std::string::npos) return false;
+        rest = value.substr(close + 1);
     } else {
-        const size_t blank = value.find(' ');
+        // The platform ends an unquoted program at a blank or a tab.
+        const size_t blank = value.find_first_of(" \t");
         program = value.substr(0, blank);
         if (blank != std::string::npos) rest = value.substr(blank);
     }
+    return true;
 }
 
 std::string RunCommandFor(const std::string& directory, const std::string& value,
                           const LumoBase::LeadBytes& rule) {
     bool quoted = false;
     std::string program, rest;
-    SplitRunValue(value, quoted, program, rest);
+    // Where the program ends is anybody's guess: nothing is started.
+    if (!SplitRunValue(value, quoted, program, rest)) return "";
     // Only the program is a path below the folder: arguments resolved with it could
     // name another program ("app.exe tools\..\helper.exe"). They keep only the
     // switch-slash conversion ("/" is never a trail byte).
@@ -166,7 +170,7 @@ std::string RunProgramFor(const std::string& directory, const std::string& value
                           const LumoBase::LeadBytes& rule) {
     bool quoted = false;
     std::string program, rest;
-    SplitRunValue(value, quoted, program, rest);
+    if (!SplitRunValue(value, quoted, program, rest)) return "";
     return JoinBelow(directory, program, rule);
 }
 

@@ -95,8 +95,10 @@ std::string DirectoryOfModuleName(const std::string& fileName,
                                   const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // The program part of a Run value and what follows it: the quoted part of a value
-// that quotes its program (`quoted`), else the value up to its first blank.
-void SplitRunValue(const std::string& value, bool& quoted, std::string& program,
+// that quotes its program (`quoted`), else the value up to its first blank or tab,
+// where the platform ends an unquoted program. False when the value opens a quote
+// it never closes.
+bool SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest);
 
 // The volume a full path lies on, as text: "c:" for a drive (letter in lower case),
@@ -125,11 +127,12 @@ uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash);
 // `directory` (the launcher's, without a trailing backslash), then the arguments as
 // written, every "/" in them turned into "\". The program is quoted when the
 // directory holds a blank or the value quotes it; a network folder keeps its
-// leading "\\".
+// leading "\\". Empty, so that nothing starts, when the value opens a quote it
+// never closes.
 std::string RunCommandFor(const std::string& directory, const std::string& value,
                           const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
-// The program file that command line starts, unquoted.
+// The program file that command line starts, unquoted; empty as above.
 std::string RunProgramFor(const std::string& directory, const std::string& value,
                           const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 

@@ -172,6 +172,7 @@ std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& v
 }
 
 bool Launcher::RunProgram(const std::string& commandLine) const {
+    if (commandLine.empty()) return false;  // a Run value that names no program
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;  // 68 bytes

@@ -12,9 +12,12 @@ namespace Tarnbolt {
 // Adds the lines to the [rename] section of the file at `path`, creating it when
 // it does not exist. The new text goes to a file beside it (extension .TBN), is
 // read back and compared, and only then replaces the old file, which meanwhile
-// waits under the extension .TBO; neither stays. What an earlier run left under
-// those names is dealt with first (PutAsideBack). False, with the old file
-// unchanged, when any step fails, and when the file cannot be opened for update
+// waits under the extension .TBO; neither stays. A run interrupted between those
+// moves leaves .TBN and the text set aside: the next run joins that text (never
+// seen by a boot) with whatever WININIT.INI was written since, setting the latter
+// aside under .TB1 and on while .TBO is taken. Set-aside copies without .TBN are
+// stale and removed. False when any step fails, with the old file unchanged and
+// anything still waiting kept, and when the file cannot be opened for update
 // (read-only). `write` is the stream's write call.
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write = &std::fwrite);

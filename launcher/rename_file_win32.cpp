@@ -27,17 +27,6 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(Backslashed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The last-write time of a file, as one number; false when there is none.
-bool WriteTime(const std::string& path, unsigned long long& time) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    time = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-           found.ftLastWriteTime.dwLowDateTime;
-    return true;
-}
-
 // A file of ours, gone even when an earlier version left it read-only.
 void Remove(const std::string& path) {
     if (DeleteFileA(path.c_str())) return;
@@ -45,19 +34,13 @@ void Remove(const std::string& path) {
     DeleteFileA(path.c_str());
 }
 
-// What an earlier run left beside the file: the aside copy goes back only where it
-// is the one text of a WININIT.INI that no boot has seen since; the rest is removed.
-void TidyLeftovers(const std::string& path, const std::string& fresh, const std::string& aside) {
-    SideFiles found;
-    found.file = Exists(path);
-    found.aside = Exists(aside);
-    unsigned long long written = 0, consumed = 0;
-    found.fresh = WriteTime(fresh, written);
-    // A boot that processed WININIT.INI keeps it as WININIT.BAK, with its write time.
-    found.consumedSince = WriteTime(WithExtension(path, ".BAK"), consumed) && consumed >= written;
-    if (!(PutAsideBack(found) && MoveFileA(aside.c_str(), path.c_str())) && found.aside)
-        Remove(aside);
-    if (found.fresh) Remove(fresh);
+// The names the old file waits under while the new text moves in: .TBO, and where
+// an interrupted run left that one holding lines, .TB1 to .TB9.
+const int kAsideNames = 10;
+
+std::string AsideName(const std::string& path, int i) {
+    const char extension[] = {'.', 'T', 'B', i ? static_cast<char>('0' + i) : 'O', '\0'};
+    return WithExtension(path, extension);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
@@ -83,47 +66,67 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     // Names of our own beside the file: nobody else's file is ever replaced or
     // deleted.
     const std::string fresh = WithExtension(path, ".TBN");
-    const std::string aside = WithExtension(path, ".TBO");
-    TidyLeftovers(path, fresh, aside);
+    // While the new text (.TBN) is there, the texts set aside were never moved back
+    // nor replaced: no boot has seen them, and their lines join the new text. Without
+    // it they are copies of a text that did move in, and go.
+    const bool interrupted = Exists(fresh);
+    std::vector<std::string> asides;  // oldest first
+    std::string free;
+    for (int i = 0; i < kAsideNames; ++i) {
+        const std::string aside = AsideName(path, i);
+        if (Exists(aside) && interrupted) {
+            asides.push_back(aside);
+            continue;
+        }
+        if (Exists(aside)) Remove(aside);
+        if (free.empty() && !Exists(aside)) free = aside;
+    }
+    // Until the new text is in place the texts set aside stay waiting, .TBN with
+    // them; with none waiting a failed run leaves nothing behind.
+    const auto fail = [&]() {
+        if (asides.empty()) Remove(fresh);
+        return false;
+    };
+
+    std::string text;
+    for (size_t i = 0; i < asides.size(); ++i) {
+        std::string held;
+        if (!ReadWholeFile(asides[i], held)) return false;
+        text = i == 0 ? held : CombineRenameTexts(text, held);
+    }
     const bool existed = Exists(path);
-    std::string old;
     if (existed) {
         // A file that cannot be opened for update (read-only, or held by another
         // program) is not ours to replace. The attribute is asked as well: a
         // process with every right may open a read-only file all the same.
-        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return fail();
         std::FILE* update = std::fopen(Backslashed(path).c_str(), "r+b");
-        if (!update) return false;
+        if (!update) return fail();
         std::fclose(update);
-        if (!ReadWholeFile(path, old)) return false;
+        std::string current;
+        if (!ReadWholeFile(path, current)) return fail();
+        text = asides.empty() ? current : CombineRenameTexts(text, current);
     }
-    const std::string merged = MergeRenameText(old, lines);
+    const std::string merged = MergeRenameText(text, lines);
 
     // Windows 9x cannot replace a file in one move: the new text must be complete
     // and checked before the old file is moved aside.
     std::string check;
-    if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged) {
-        Remove(fresh);
-        return false;
-    }
-    if (!existed) {
-        if (MoveFileA(fresh.c_str(), path.c_str())) return true;
-        Remove(fresh);
-        return false;
-    }
-    if (!MoveFileA(path.c_str(), aside.c_str())) {
-        Remove(fresh);
-        return false;
+    if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged)
+        return fail();
+    if (existed) {
+        if (free.empty() || !MoveFileA(path.c_str(), free.c_str())) return fail();
+        asides.push_back(free);
     }
     if (!MoveFileA(fresh.c_str(), path.c_str())) {
         // Nothing can have changed since the move aside. Where even the way back
-        // fails, both stay: the next run then puts the old text back.
-        if (MoveFileA(aside.c_str(), path.c_str())) Remove(fresh);
-        return false;
+        // fails, it stays waiting with .TBN: the next run merges it again.
+        if (existed && MoveFileA(free.c_str(), path.c_str())) asides.pop_back();
+        return fail();
     }
-    // Its text is in the new file: a copy that stayed would only be removed by the
-    // next run, never put back.
-    Remove(aside);
+    // Their lines are in the new file: copies that stayed would only be removed by
+    // the next run, never put back.
+    for (const std::string& aside : asides) Remove(aside);
     return true;
 }
 

@@ -6,9 +6,15 @@ namespace {
 const char kHeader[] = "[rename]";
 const size_t kHeaderLength = sizeof kHeader - 1;
 const char kLineEnd[] = "\r\n";
-// The end-of-file mark of old editors: a reader that stops at it never sees what
-// follows, so it stays the last byte.
+// The end-of-file mark of old editors: a reader stops at the first one, wherever it
+// stands, and never sees what follows; that stays behind the text.
 const char kEndOfFile = '\x1a';
+
+// Where the text a reader sees ends.
+size_t BodyEnd(const std::string& whole) {
+    const size_t mark = whole.find(kEndOfFile);
+    return mark == std::string::npos ? whole.size() : mark;
+}
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -29,8 +35,7 @@ bool IsEmptyLine(const std::string& text, size_t begin, size_t end) {
 }  // namespace
 
 std::string MergeRenameText(const std::string& whole, const std::vector<std::string>& lines) {
-    size_t bodyEnd = whole.size();
-    while (bodyEnd > 0 && whole[bodyEnd - 1] == kEndOfFile) --bodyEnd;
+    const size_t bodyEnd = BodyEnd(whole);
     const std::string old(whole, 0, bodyEnd);
     bool found = false;
     size_t insertAt = old.size();
@@ -72,8 +77,52 @@ std::string MergeRenameText(const std::string& whole, const std::vector<std::str
     return merged;
 }
 
-bool PutAsideBack(const SideFiles& found) {
-    return found.aside && found.fresh && !found.file && !found.consumedSince;
+std::string CombineRenameTexts(const std::string& earlier, const std::string& later) {
+    const size_t earlierEnd = BodyEnd(earlier), laterEnd = BodyEnd(later);
+    const std::string body(later, 0, laterEnd);
+    // The later text: lines outside any section, the sections before its first
+    // [rename] section, that section's entries (line endings taken off), the rest.
+    size_t sections = std::string::npos, header = std::string::npos, rest = body.size();
+    std::vector<std::string> entries;
+    for (size_t begin = 0; begin < body.size();) {
+        const size_t feed = body.find('\n', begin);
+        const size_t end = feed == std::string::npos ? body.size() : feed + 1;
+        if (header == std::string::npos) {
+            if (body[begin] == '[' && sections == std::string::npos) sections = begin;
+            if (IsHeader(body, begin, end)) header = begin;
+        } else {
+            if (body[begin] == '[' && !IsHeader(body, begin, end)) {
+                rest = begin;
+                break;
+            }
+            size_t last = feed == std::string::npos ? end : feed;
+            if (last > begin && feed != std::string::npos && body[last - 1] == '\r') --last;
+            if (last > begin) entries.push_back(body.substr(begin, last - begin));
+        }
+        begin = end;
+    }
+    if (sections == std::string::npos) sections = body.size();
+    if (header == std::string::npos) header = rest = body.size();
+
+    std::string combined;
+    // Each piece starts on a line of its own.
+    const auto add = [&combined](const std::string& piece) {
+        if (piece.empty()) return;
+        if (!combined.empty() && combined.back() != '\n') combined += kLineEnd;
+        combined += piece;
+    };
+    // Lines outside any section stay in front of every section; the earlier
+    // text's own sections, the later entries joined to its [rename] section,
+    // come before the later text's other sections.
+    add(body.substr(0, sections));
+    const std::string front(earlier, 0, earlierEnd);
+    add(entries.empty() ? front : MergeRenameText(front, entries));
+    add(body.substr(sections, header - sections));
+    add(body.substr(rest));
+    // What stood behind an end mark stays behind one.
+    combined.append(earlier, earlierEnd, std::string::npos);
+    combined.append(later, laterEnd, std::string::npos);
+    return combined;
 }
 
 bool WriteWholeText(std::FILE* file, const std::string& text, StreamWrite write) {

@@ -14,26 +14,20 @@ namespace Tarnbolt {
 // header at the end when there is none; each ends in CR LF. Old lines stay byte
 // for byte, whatever their length, line endings or control bytes; empty lines
 // that stood between the header and the last entry are written once more after
-// the new lines. Ctrl-Z end-of-file marks that end the text stay at its end.
+// the new lines. The text ends at its first Ctrl-Z end-of-file mark, wherever it
+// stands: a reader sees nothing after it, so the lines go before it and what
+// follows it stays as it was.
 std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines);
 
-// What a run finds beside WININIT.INI from an earlier run that stopped or could not
-// clean up: its checked new text (.TBN) and the old file moved aside (.TBO).
-struct SideFiles {
-    bool file = false;      // WININIT.INI itself
-    bool fresh = false;     // .TBN
-    bool aside = false;     // .TBO
-    // A boot has processed a WININIT.INI (its .BAK copy) no earlier than .TBN was
-    // written.
-    bool consumedSince = false;
-};
-
-// Whether the aside copy goes back to WININIT.INI. Only a run that stopped between
-// its two moves leaves the aside copy as the one text of WININIT.INI (its .TBN still
-// there); otherwise that text was also in the file that replaced it, and putting it
-// back over a later or consumed WININIT.INI would run renames a second time.
-// Whatever is not put back is deleted.
-bool PutAsideBack(const SideFiles& found);
+// The texts of two WININIT.INI files as one, for the file an interrupted run set
+// aside (`earlier`, never seen by a boot) and the one written since (`later`):
+// the entries of the later text's first [rename] section join the first [rename]
+// section of the earlier text after its entries (they were queued after them).
+// The later text's lines outside any section go in front, its other sections at
+// the end. No line of either is lost but the later section's header and empty
+// lines; the joined entries end in CR LF. What stood behind a Ctrl-Z mark stays
+// behind the text.
+std::string CombineRenameTexts(const std::string& earlier, const std::string& later);
 
 // The stream's write call; a full disk shows as a short count.
 using StreamWrite = size_t (*)(const void*, size_t, size_t, std::FILE*);

@@ -117,7 +117,12 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
 
     bool quoted = false;
     std::string program, rest;
-    SplitRunValue(run, quoted, program, rest);
+    if (!SplitRunValue(run, quoted, program, rest)) {
+        Add(findings, Severity::kError, "run-unclosed-quote",
+            "Run opens a quote it never closes: where the program ends is unknown, and the "
+            "launcher starts nothing");
+        return;
+    }
     if (quoted)
         Add(findings, Severity::kWarning, "run-quoted",
             "the program name is quoted: the launcher takes " + Quoted(program) +
@@ -141,7 +146,7 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
     if (!input.fileExists || !input.fileExists(path)) {
         // A quoted value loses its one pair of quotes in the profile reader.
         const std::string hint =
-            !quoted && rest.find_first_not_of(' ') != std::string::npos &&
+            !quoted && rest.find_first_not_of(" \t") != std::string::npos &&
                     input.fileExists && input.fileExists(RunProgramFor(input.folder, "\"" + run + "\""))
                 ? " (a program name with a blank must be quoted twice: Run=\"\"" + run + "\"\")"
                 : "";

@@ -54,6 +54,11 @@ std::string StartupEntryName(const std::string& programPath, const LeadBytes& ru
     return name;
 }
 
+std::string StartupLinkName(const std::string& entryName, int index) {
+    if (index == 0) return entryName + ".lnk";
+    return entryName + " (" + std::to_string(index + 1) + ").lnk";
+}
+
 bool AddToRunValue(const std::string& value, const std::string& programPath, bool& write,
                    std::string& newValue) {
     write = false;

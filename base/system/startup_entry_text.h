@@ -21,6 +21,12 @@ constexpr size_t kProfileValueLongest = kProfileValueOffered - 1;
 std::string StartupEntryName(const std::string& programPath,
                              const LeadBytes& rule = SystemLeadBytes());
 
+// The shortcut's file names in the Startup folder, tried in turn: "<entry>.lnk",
+// then "<entry> (2).lnk" to "<entry> (10).lnk". Another product's link may bear
+// the entry name: it is never overwritten, ours takes the next free name.
+constexpr int kStartupLinkNames = 10;
+std::string StartupLinkName(const std::string& entryName, int index);
+
 // Whether the text ends in a separator "\\" of its own, not in the trail byte of a
 // double-byte character.
 bool EndsWithSeparator(const std::string& text, const LeadBytes& rule = SystemLeadBytes());

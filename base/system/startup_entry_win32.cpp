@@ -47,23 +47,23 @@ std::string WindowsDirectory() {
 // versions and an unknown one have no registration road.
 bool HasStartupLink(int code) { return code == OsWindowsNT4 || code == OsWindows2000; }
 
-// The shortcut's path; false when the folder cannot be had, for a path built from
-// nothing names a file at the root of the current drive.
-bool StartupLinkPath(int code, const std::string& entryName, std::string& link) {
-    std::string folder;
-    if (code == OsWindowsNT4) {
-        folder = WindowsDirectory();
-        if (folder.empty()) return false;
-        if (!EndsWithSeparator(folder)) folder += '\\';
-        folder += kNt4Startup;
-    } else {
-        PString common;
-        if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", common) ||
-            common.empty())
-            return false;
+// The Startup folder the shortcut goes to, with its trailing separator: the one
+// the value "Common Startup" names (a localised NT 4 has no English folder
+// names), on NT 4 the fixed folder below the Windows directory where the value is
+// missing. False when the folder cannot be had, for a path built from nothing
+// names a file at the root of the current drive.
+bool StartupFolder(int code, std::string& folder) {
+    PString common;
+    if (ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup", common)) {
+        if (common.empty()) return false;
         folder = common + "\\";
+        return true;
     }
-    link = folder + entryName + ".lnk";
+    if (code != OsWindowsNT4) return false;
+    folder = WindowsDirectory();
+    if (folder.empty()) return false;
+    if (!EndsWithSeparator(folder)) folder += '\\';
+    folder += kNt4Startup;
     return true;
 }
 
@@ -98,6 +98,17 @@ bool ReadShortcutTarget(const std::string& linkPath, std::string& target) {
     }
     link->Release();
     return read;
+}
+
+bool FileThere(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A link of this program: one whose target is its path. Another product's link,
+// or a file that cannot be read as a link, is never ours.
+bool IsOurLink(const std::string& link, const std::string& programPath) {
+    std::string target;
+    return ReadShortcutTarget(link, target) && SamePathText(target, programPath);
 }
 
 std::string ReadRunValue() {
@@ -136,10 +147,20 @@ bool AddStartupEntry(const char* programPath) {
         if (write) WriteProfileStringA("windows", "Run", value.c_str());
         return placed;
     }
-    std::string link;
-    if (!HasStartupLink(code) || !StartupLinkPath(code, name, link)) return false;
-    CreateShortcut(path.c_str(), link.c_str(), name.c_str());
-    return true;
+    std::string folder, free;
+    if (!HasStartupLink(code) || !StartupFolder(code, folder)) return false;
+    for (int i = 0; i < kStartupLinkNames; ++i) {
+        const std::string link = folder + StartupLinkName(name, i);
+        if (!FileThere(link)) {
+            if (free.empty()) free = link;
+        } else if (IsOurLink(link, path)) {
+            return true;
+        }
+    }
+    if (free.empty()) return false;
+    CreateShortcut(path.c_str(), free.c_str(), name.c_str());
+    // A save that failed (no such folder, no right to write there) is no entry.
+    return IsOurLink(free, path);
 }
 
 bool RemoveStartupEntry(const char* programPath) {
@@ -153,11 +174,14 @@ bool RemoveStartupEntry(const char* programPath) {
         if (write) WriteProfileStringA("windows", "Run", value.c_str());
         return true;
     }
-    std::string link, target;
-    if (!HasStartupLink(code) || !StartupLinkPath(code, name, link)) return false;
+    std::string folder;
+    if (!HasStartupLink(code) || !StartupFolder(code, folder)) return false;
     // Another product's setup.lnk bears the same name: only a link to this very
     // program is ours to remove.
-    if (ReadShortcutTarget(link, target) && SamePathText(target, path)) DeleteFileA(link.c_str());
+    for (int i = 0; i < kStartupLinkNames; ++i) {
+        const std::string link = folder + StartupLinkName(name, i);
+        if (FileThere(link) && IsOurLink(link, path)) DeleteFileA(link.c_str());
+    }
     return true;
 }
 

@@ -156,7 +156,12 @@ TEST_CASE("the Run value joined below the launcher's directory") {
         {"C:\\a b", "\"my app.exe\" /q", "\"C:\\a b\\my app.exe\" \\q"},
         {"C:\\App", "\"my app.exe\" /q", "\"C:\\App\\my app.exe\" \\q"},
         {"C:\\App", "\"bin/my app.exe\"", "\"C:\\App\\bin\\my app.exe\""},
-        {"C:\\App", "\"my app.exe", "\"C:\\App\\my app.exe\""},  // never closed
+        // A tab ends the program as a blank does: the arguments stay arguments.
+        {"C:\\App", "app.exe\ttools\\..\\helper.exe", "C:\\App\\app.exe\ttools\\..\\helper.exe"},
+        {"C:\\P Q", "app.exe\t/q", "\"C:\\P Q\\app.exe\"\t\\q"},
+        // A quote never closed: no program can be told, none is started.
+        {"C:\\App", "\"my app.exe", ""},
+        {"C:\\App", "/\"app.exe\" \"x", "\"C:\\App\\app.exe\" \"x"},
         // A network folder keeps its "\\"; "..\" stops at the share.
         {"\\\\server\\share\\App", "app.exe", "\\\\server\\share\\App\\app.exe"},
         {"\\\\server\\share\\App", "sub\\\\app.exe /q", "\\\\server\\share\\App\\sub\\app.exe \\q"},

@@ -199,40 +199,61 @@ TEST_CASE("a failed write leaves WININIT.INI as it was, byte for byte") {
     DeleteFileA(path.c_str());
 }
 
-TEST_CASE("what earlier runs left beside WININIT.INI: put back only where no boot saw it") {
+TEST_CASE("what earlier runs left beside WININIT.INI: no line that waits is lost") {
+    using Tarnbolt::CombineRenameTexts;
+    using Tarnbolt::MergeRenameText;
     const Launcher launcher;
     const std::string path = launcher.TempFilePath("tbq_wininit.ini");
     const std::string fresh = launcher.TempFilePath("tbq_wininit.TBN");
     const std::string aside = launcher.TempFilePath("tbq_wininit.TBO");
+    const std::string second = launcher.TempFilePath("tbq_wininit.TB1");
     const std::string bak = launcher.TempFilePath("tbq_wininit.BAK");
     const std::vector<std::string> lines = {"S\\a.dll=T\\a.dll"};
     const std::string hidden = "[rename]\r\nOTHER=INSTALLER\r\n";
     const std::string later = "[rename]\r\nLATER=ONE\r\n";
+    const std::string third = "[rename]\r\nTHIRD=ONE\r\n";
     struct Case {
         const char* what;
-        bool file, fresh, consumed, asideReadOnly;
+        bool file, fresh, consumed, asideReadOnly, second;
         std::string before;  // the text merged into
     } cases[] = {
-        {"stopped between the two moves: the hidden text is merged, not lost", false, true, false,
+        {"stopped between the two moves: the hidden text is merged", false, true, false, false,
          false, hidden},
-        {"a boot processed a WININIT.INI since", false, true, true, false, ""},
-        {"a WININIT.INI written since", true, true, false, false, later},
-        {"the aside copy of a moved-in text, since consumed", false, false, false, false, ""},
-        {"a read-only aside copy an earlier version left", false, false, false, true, ""},
+        {"then a boot processed another installer's file: still merged", false, true, true, false,
+         false, hidden},
+        {"then another installer wrote WININIT.INI: both kept", true, true, false, false, false,
+         CombineRenameTexts(hidden, later)},
+        {"stopped twice, another installer in between each time", true, true, false, false, true,
+         CombineRenameTexts(CombineRenameTexts(hidden, third), later)},
+        {"the aside copy of a moved-in text, since consumed", false, false, false, false, false,
+         ""},
+        {"a read-only aside copy an earlier version left", false, false, false, true, false, ""},
     };
     for (const Case& c : cases) {
         CAPTURE(c.what);
-        for (const std::string* p : {&path, &fresh, &aside, &bak}) DeleteFileA(p->c_str());
-        if (c.fresh) Write(fresh, Tarnbolt::MergeRenameText(hidden, {"S\\old.dll=T\\old.dll"}));
+        for (const std::string* p : {&path, &fresh, &aside, &second, &bak}) DeleteFileA(p->c_str());
+        if (c.fresh) Write(fresh, MergeRenameText(hidden, {"S\\old.dll=T\\old.dll"}));
         Write(aside, hidden);
+        if (c.second) Write(second, third);
         if (c.asideReadOnly) SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_READONLY);
         if (c.consumed) Write(bak, later);  // written after .TBN
         if (c.file) Write(path, later);
         CHECK(MergeRenameFile(path, lines));
-        CHECK(Read(path) == Tarnbolt::MergeRenameText(c.before, lines));
-        CHECK_FALSE(Exists(aside));
-        CHECK_FALSE(Exists(fresh));
+        CHECK(Read(path) == MergeRenameText(c.before, lines));
+        for (const std::string* p : {&fresh, &aside, &second}) CHECK_FALSE(Exists(*p));
     }
+
+    // A commit that fails keeps what waits for the next one.
+    for (const std::string* p : {&path, &fresh, &aside, &second, &bak}) DeleteFileA(p->c_str());
+    Write(fresh, "");
+    Write(aside, hidden);
+    Write(path, later);
+    CHECK_FALSE(MergeRenameFile(path, lines, HalfWrite));
+    CHECK(Read(path) == later);
+    CHECK(Read(aside) == hidden);
+    CHECK(Exists(fresh));
+    CHECK(MergeRenameFile(path, lines));
+    CHECK(Read(path) == MergeRenameText(CombineRenameTexts(hidden, later), lines));
     for (const std::string* p : {&path, &bak}) DeleteFileA(p->c_str());
 }
 

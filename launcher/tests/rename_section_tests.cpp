@@ -100,6 +100,11 @@ TEST_CASE("old lines stay byte for byte, whatever their endings, length or bytes
         {"a final Ctrl-Z after a line without its feed", "[rename]\nA=B\x1a\x1a",
          "[rename]\nA=B\r\n" + n + "\x1a\x1a"},
         {"a final Ctrl-Z, no header", "[boot]\r\nx=y\r\n\x1a", "[boot]\r\nx=y\r\n[rename]\r\n" + n + "\x1a"},
+        // The text ends at the first Ctrl-Z wherever it stands: the reader sees
+        // nothing after it.
+        {"a Ctrl-Z and CR LF", "[rename]\r\nA=B\r\n\x1a\r\n", "[rename]\r\nA=B\r\n" + n + "\x1a\r\n"},
+        {"a Ctrl-Z before a section", "[boot]\r\n\x1a\r\n[rename]\r\nA=B\r\n",
+         "[boot]\r\n[rename]\r\n" + n + "\x1a\r\n[rename]\r\nA=B\r\n"},
         {"no line feed at the end, line feeds only", "[rename]\nA=B", "[rename]\nA=B\r\n" + n},
         {"no line feed at the end, no header", "[boot]\nx=y", "[boot]\nx=y\r\n[rename]\r\n" + n},
     };
@@ -124,29 +129,26 @@ TEST_CASE("write errors are reported") {
     std::remove(path.c_str());
 }
 
-TEST_CASE("an aside copy goes back only where it is the one text no boot has seen") {
-    using Tarnbolt::PutAsideBack;
-    using Tarnbolt::SideFiles;
+TEST_CASE("a text set aside and one written since: every line stays, in the order queued") {
+    using Tarnbolt::CombineRenameTexts;
     struct Case {
         const char* what;
-        bool file, fresh, aside, consumedSince, putBack;
+        std::string earlier, later, combined;
     } cases[] = {
-        {"stopped between the two moves", false, true, true, false, true},
-        {"stopped between the moves, then a boot processed another file", false, true, true, true,
-         false},
-        {"a WININIT.INI written since", true, true, true, false, false},
-        {"the new text moved in, the aside copy could not be deleted", true, false, true, false,
-         false},
-        {"that new text since consumed by a boot", false, false, true, false, false},
-        {"nothing aside", false, true, false, false, false},
+        {"both [rename]", "[rename]\r\nA=B\r\n", "[rename]\r\nC=D\r\n",
+         "[rename]\r\nA=B\r\nC=D\r\n"},
+        {"lines outside sections in front, other sections last",
+         "; e\r\n[rename]\r\nA=B\r\n[e]\r\nx=1\r\n",
+         "; l\n[boot]\nb=1\n[rename]\nC=D\n\nE=F\n[l]\ny=2\n",
+         "; l\n; e\r\n[rename]\r\nA=B\r\nC=D\r\nE=F\r\n[e]\r\nx=1\r\n[boot]\nb=1\n[l]\ny=2\n"},
+        {"nothing set aside", "", "[rename]\nC=D", "[rename]\r\nC=D\r\n"},
+        {"no [rename] written since", "[rename]\r\nA=B", "[boot]\r\nb=1",
+         "[rename]\r\nA=B\r\n[boot]\r\nb=1"},
+        {"Ctrl-Z marks stay behind the text", "[rename]\r\nA=B\r\n\x1a\r\n",
+         "[rename]\r\nC=D\r\n\x1a", "[rename]\r\nA=B\r\nC=D\r\n\x1a\r\n\x1a"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.what);
-        SideFiles found;
-        found.file = c.file;
-        found.fresh = c.fresh;
-        found.aside = c.aside;
-        found.consumedSince = c.consumedSince;
-        CHECK(PutAsideBack(found) == c.putBack);
+        CHECK(CombineRenameTexts(c.earlier, c.later) == c.combined);
     }
 }

@@ -123,10 +123,13 @@ class Sandbox:
             raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
 
     # --- running -----------------------------------------------------------
-    def run(self, windows_exe, cwd="C:\\Work", picture=None):
+    def run(self, windows_exe, cwd="C:\\Work", picture=None, prepare=None):
         """Runs the program with a box watcher beside it; answers (exit code, box, probes).
         With `picture` (a Windows path) the watcher saves the box as a BMP there,
-        with its frame and title: the sandbox must have been made with desktop=True."""
+        with its frame and title: the sandbox must have been made with desktop=True.
+        `prepare` is called once the prefix is up, just before the program starts:
+        what it lays out (a WININIT.INI, pending renames) is not consumed by the
+        boot every start of a prefix is."""
         if picture and not self.desktop:
             raise Failure("a picture of a box needs the sandbox's virtual desktop (desktop=True)")
         for stale in ("C:\\box.txt", "C:\\done.flag", "C:\\probe.txt"):
@@ -141,6 +144,9 @@ class Sandbox:
         watcher = subprocess.Popen(watch, env=self.env, cwd=self.prefix,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
+            if prepare:
+                self.wine("cmd", "/c", "exit")  # the watcher's start has booted the prefix
+                prepare()
             launched = self.wine(windows_exe, cwd=workdir)
         finally:
             self.write("C:\\done.flag", "")

@@ -73,6 +73,9 @@ def run_values(s, a):
              ("/app.exe", "C:\\App\\app.exe", "C:\\App\\app.exe"),
              # Arguments are never resolved: they cannot change the program.
              ("app.exe tools\\..\\helper.exe", "C:\\App\\app.exe tools\\..\\helper.exe",
+              "C:\\App\\app.exe"),
+             # A tab ends the program as a blank does.
+             ("app.exe\ttools\\..\\helper.exe", "C:\\App\\app.exe\ttools\\..\\helper.exe",
               "C:\\App\\app.exe")]
     for value, command, module in cases:
         s.settings("C:\\App\\setup.ini", launch_settings(value))
@@ -106,10 +109,14 @@ def run_value_oddities(s, a):
     s.settings("C:\\App\\setup.ini", launch_settings("C:\\app.exe"))
     code, box, probes = s.run("C:\\App\\setup.exe")
     s.equal((code, box, probes), (0, None, []), "absolute Run value")
+    # A quote never closed: where the program ends cannot be told, nothing starts.
+    s.place("probe.exe", "C:\\App\\app.exe")
+    s.settings("C:\\App\\setup.ini", launch_settings('"app.exe'))
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box, probes), (0, None, []), "unclosed quote")
     # Garbage lines and high bytes around the settings do not disturb them.
     s.write("C:\\App\\setup.ini", b"\x80\x81 garbage\r\n=\r\n[General\r\n[General]\r\n"
             b"junk line\r\nRun=app.exe\r\nCaption=\xe9\xe8\r\n\x01\x02\r\n")
-    s.place("probe.exe", "C:\\App\\app.exe")
     expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
 
 
@@ -348,7 +355,8 @@ def whole_road(s, a, version, stamped=False):
                    "msvcp60.dll": os.path.join(a.payload, "msvcp60.dll"),
                    "msvcirt.dll": os.path.join(a.payload, "msvcirt.dll")}
     if version == "nt40":
-        os.makedirs(s.unix(NT4_STARTUP), exist_ok=True)  # present on every NT 4 machine
+        # Present on an English NT 4; "Common Startup" names the folder all the same.
+        os.makedirs(s.unix(NT4_STARTUP), exist_ok=True)
     s.set_windows_version("setup.exe", version)
     s.native_runtime_for("setup.exe")
     payload = open(sources["msvcrt.dll"], "rb").read()
@@ -384,7 +392,7 @@ def whole_road(s, a, version, stamped=False):
         s.check(os.path.exists(os.path.join(temp, "msvcrt.dll")), "source waits in the temp folder")
 
     expected = {"win95": "win.ini", "win98": "win.ini", "winme": "win.ini",
-                "nt40": "nt4 startup folder", "win2k": "common startup folder"}.get(version)
+                "nt40": "common startup folder", "win2k": "common startup folder"}.get(version)
     s.equal(registration(s, version), expected, "run-at-startup registration")
 
     # The restart: Wine performs the pending renames and WININIT.INI.
@@ -604,6 +612,96 @@ def other_products_link(s, a):
 
 
 other_products_link.native = True
+
+
+def other_products_link_road(s, a, version):
+    # Another product's setup.exe asked for its restart and left its setup.lnk in
+    # the Startup folder; before its run after that restart, our setup.exe takes the
+    # whole restart road. Its link stays byte for byte while ours comes and goes.
+    # On NT 4 the folder is a Dutch one that "Common Startup" names: no English
+    # Start Menu folder exists.
+    folder = s.saved_registry_value("system.reg", SHELL_FOLDERS[5:], "Common Startup")
+    dutch = "C:\\windows\\Profiles\\All Users\\Menu Start\\Programma's\\Opstarten"
+
+    def localise():
+        # Wine's restart writes its own shell folders again; a Dutch NT 4 keeps its.
+        if version == "nt40":
+            r = s.wine("reg", "add", SHELL_FOLDERS, "/v", "Common Startup", "/t", "REG_SZ",
+                       "/d", dutch, "/f")
+            s.equal(r.returncode, 0, "reg add")
+
+    if version == "nt40":
+        folder = dutch
+        os.makedirs(s.unix(folder))
+    localise()
+    installation_setup(s, version, "C:\\Other\\setup.exe")
+    code, box, probes = s.run("C:\\Other\\setup.exe")
+    s.check(box is not None, "the other product asks for its restart")
+    restart(s)
+    localise()
+    other = s.read(folder + "\\setup.lnk")
+    s.check(other is not None, "the other product's setup.lnk")
+    # The same old runtime again, and no trace of the other product's restart.
+    with open(os.path.join(a.native, "old", "msvcrt.dll"), "rb") as f:
+        s.write("C:\\windows\\system32\\msvcrt.dll", f.read())
+    os.remove(s.unix(RESTART_MARKER))
+
+    installation_setup(s, version)
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.check(box is not None, "our restart box")
+    s.equal(s.read(folder + "\\setup.lnk"), other, "the other product's link, after our registration")
+    s.check(s.read(folder + "\\setup (2).lnk") is not None, "ours under the next free name")
+    restart(s)
+    localise()
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "second run starts the application")
+    s.equal(s.read(folder + "\\setup (2).lnk"), None, "our link removed")
+    s.equal(s.read(folder + "\\setup.lnk"), other, "the other product's link, byte for byte")
+    if version == "nt40":
+        s.check(not os.path.exists(s.unix(NT4_STARTUP)), "no English Startup folder was made")
+
+
+SCENARIOS["other_products_link_road_nt40"] = lambda s, a: other_products_link_road(s, a, "nt40")
+SCENARIOS["other_products_link_road_win2k"] = lambda s, a: other_products_link_road(s, a, "win2k")
+SCENARIOS["other_products_link_road_nt40"].native = True
+SCENARIOS["other_products_link_road_win2k"].native = True
+
+
+@scenario
+def interrupted_wininit_commit(s, a):
+    # An earlier run stopped between setting WININIT.INI aside (.TBO) and moving its
+    # new text in (.TBN still there); another installer has written a WININIT.INI
+    # since. No boot saw the set-aside lines: every line waits for the restart.
+    installation_setup(s, "win98")
+    for name in ("a", "b"):
+        s.write("C:\\Other\\%s.new" % name, "new " + name)
+    aside = "[rename]\r\nC:\\Other\\a.dll=C:\\Other\\a.new\r\n"
+    later = "[rename]\r\nC:\\Other\\b.dll=C:\\Other\\b.new\r\n[other]\r\nkeep=1\r\n"
+
+    def interrupted():
+        s.write("C:\\windows\\WININIT.TBO", aside)
+        s.write("C:\\windows\\WININIT.TBN", aside + "C:\\windows\\system32\\x.dll=C:\\x.tmp\r\n")
+        s.write("C:\\windows\\wininit.ini", later)
+
+    code, box, probes = s.run("C:\\App\\setup.exe", prepare=interrupted)
+    s.check(box is not None, "restart box")
+    lines = [l.lower() for l in rename_lines(s)]
+    for line in ("c:\\other\\a.dll=c:\\other\\a.new", "c:\\other\\b.dll=c:\\other\\b.new", "keep=1"):
+        s.check(line in lines, "kept: " + line)
+    s.check(any(l.startswith("c:\\windows\\system32\\msvcrt.dll=") for l in lines), "ours queued")
+    s.check(not any("x.dll" in l for l in lines), "the stopped run's own lines are not replayed")
+    for side in ("TBO", "TBN", "TB1"):
+        s.equal(s.read("C:\\windows\\WININIT." + side), None, "no WININIT." + side + " left")
+    restart(s)
+    s.equal((s.read("C:\\Other\\a.dll"), s.read("C:\\Other\\b.dll")), (b"new a", b"new b"),
+            "both installers' renames carried out at the restart")
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "ours as well")
+
+
+interrupted_wininit_commit.native = True
 
 
 # --- Japanese Windows (ANSI code page 932) --------------------------------------

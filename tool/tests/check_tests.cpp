@@ -50,6 +50,8 @@ TEST_CASE("Run values: what the launcher will make of them") {
         {"..\\..\\..\\app.exe", {"run-climbs", "run-missing"}},
         {"bin\\missing.exe", {"run-missing"}},
         {"my app.exe", {"run-missing"}},           // the name ends at the blank
+        {"app.exe\tx\\..\\..\\other.exe", {}},  // and at a tab: the rest is an argument
+        {"\"my app.exe -q", {"run-unclosed-quote"}},
         {"", {"run-empty"}},
     };
     for (const auto& c : cases) {

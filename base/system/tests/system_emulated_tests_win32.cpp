@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace LumoBase;
 
@@ -233,6 +234,17 @@ void CreateNt4StartupFolder() {
     REQUIRE(DirectoryExists(path));
 }
 
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
+    std::fclose(f);
+    return bytes;
+}
+
 }  // namespace
 
 TEST_SUITE("system information") {
@@ -369,14 +381,15 @@ TEST_SUITE("profile road") {
 }
 
 TEST_SUITE("NT 4 road") {
-    TEST_CASE("the link goes to the all-users Startup folder below the Windows directory") {
+    TEST_CASE("without Common Startup the link goes to the Startup folder below the Windows directory") {
+        CommonStartupRemoved removed;
         const std::string folder = Nt4StartupFolder();
         const std::string link = folder + "\\" + EntryName() + ".lnk";
         RemoveNt4StartupFolder();
         REQUIRE_FALSE(DirectoryExists(folder));
 
-        // The folder is not created: the save fails, and that is not reported.
-        CHECK(AddStartupEntry(nullptr));
+        // The folder is not created: no link, and the answer says so.
+        CHECK_FALSE(AddStartupEntry(nullptr));
         CHECK_FALSE(FileExists(link));
         CHECK(RemoveStartupEntry(nullptr));
 
@@ -404,6 +417,7 @@ TEST_SUITE("NT 4 road") {
 
         RemoveNt4StartupFolder();
     }
+
 }
 
 TEST_SUITE("Windows 2000 road") {
@@ -427,6 +441,32 @@ TEST_SUITE("Windows 2000 road") {
         const std::string missingLink = folder + "\\Tarnbolt no such program.lnk";
         CHECK_FALSE(AddStartupEntry(MissingProgram().c_str()));
         CHECK_FALSE(FileExists(missingLink));
+    }
+
+    TEST_CASE("another program's link of the same name stays; ours takes the next free name") {
+        const std::string base = CommonStartup() + "\\" + EntryName();
+        const std::string other = base + ".lnk", ours = base + " (2).lnk";
+        CreateShortcut((WindowsDirectory() + "\\notepad.exe").c_str(), other.c_str(), "Other");
+        const std::string before = ReadBytes(other);
+        REQUIRE_FALSE(before.empty());
+
+        CHECK(AddStartupEntry(nullptr));
+        CHECK(ReadBytes(other) == before);
+        CHECK(ReadShortcut(ours).target == ModulePath());
+        // With the first name free again, ours is found where it is: no second link.
+        REQUIRE(DeleteFileA(other.c_str()));
+        CHECK(AddStartupEntry(nullptr));
+        CHECK_FALSE(FileExists(other));
+        CHECK(RemoveStartupEntry(nullptr));
+        CHECK_FALSE(FileExists(ours));
+
+        // Every name taken by others: no entry, nothing of theirs touched.
+        std::vector<std::string> taken = {other};
+        for (int i = 2; i <= 10; ++i) taken.push_back(base + " (" + std::to_string(i) + ").lnk");
+        for (const std::string& name : taken) WriteFile(name);
+        CHECK_FALSE(AddStartupEntry(nullptr));
+        CHECK(RemoveStartupEntry(nullptr));
+        for (const std::string& name : taken) CHECK(DeleteFileA(name.c_str()));
     }
 
     TEST_CASE("without a Common Startup folder no link is made and none taken away") {
