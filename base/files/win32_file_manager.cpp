@@ -115,17 +115,14 @@ PString WithLongNames(const PString& path) {
     return result;
 }
 
-// The platform's full form of spec's path, without a long-path prefix and with
-// long names, so that one place has one text up to case; false when it has none.
+// The platform's full form of spec's path, without a long-path prefix; false when
+// it has none.
 bool Resolved(const AFileSpec& spec, PString& full) {
-    PString made;
-    if (!spec.IsValid() || !FileSystemCalls::FullPathOf(spec.GetFullPath().c_str(), made))
+    if (!spec.IsValid() || !FileSystemCalls::FullPathOf(spec.GetFullPath().c_str(), full))
         return false;
     // The platform resolves "." and ".." of a prefixed path only without the prefix.
-    const PString plain = WithoutLongPrefix(made);
-    if (plain != made && !FileSystemCalls::FullPathOf(plain.c_str(), made)) return false;
-    full = WithLongNames(made);
-    return true;
+    const PString plain = WithoutLongPrefix(full);
+    return plain == full || FileSystemCalls::FullPathOf(plain.c_str(), full);
 }
 
 // Whether path, or the nearest folder above it that exists, is the entry with the
@@ -153,12 +150,15 @@ PString PartBelowIdentity(const PString& path, const FileSystemCalls::EntryIdent
     return PString();
 }
 
-// Whether the resolved path to is the folder from or lies inside it: by the texts,
-// or by the identity of to or the nearest folder above it that exists.
+// Whether the resolved path to is the folder from or lies inside it. Where the
+// file system gives from an identity, the texts and the identities of to and the
+// folders above it decide; where it gives none (Windows 95, 98 and Me), the texts
+// with long names do.
 bool IsInsideTree(const PString& to, const PString& from) {
-    if (IsSameOrInside(to, from)) return true;
     FileSystemCalls::EntryIdentity identity;
-    return FileSystemCalls::IdentityOf(from.c_str(), identity) && ReachesInto(to, identity);
+    if (FileSystemCalls::IdentityOf(from.c_str(), identity))
+        return IsSameOrInside(to, from) || ReachesInto(to, identity);
+    return IsSameOrInside(WithLongNames(to), WithLongNames(from));
 }
 
 // Whether copying the tree at source to destination (writing destination\r for
@@ -166,33 +166,107 @@ bool IsInsideTree(const PString& to, const PString& from) {
 // is the source or lies below it, or when the source lies below the destination
 // and holds the part of its own path below it (C:\t\tool to C:\t while
 // C:\t\tool\tool exists: the copy of tool\tool would land on the source).
-// First judged on the texts: the platform's full paths with long names, so "..",
-// ".", doubled separators, short names and a long-path prefix make no difference,
-// compared without regard to case as the system folds it. Then, for the folders
-// that exist, by the file system's identity, which also sees through another
-// drive letter for the same folder and through links. True also when the paths
-// cannot be resolved: the copy is then refused.
+// Judged on the platform's full paths without a long-path prefix, so "..", ".",
+// doubled separators and \\?\ make no difference, compared without regard to
+// case as the system folds it; then by the file system's identity of the folders
+// that exist, which sees through short names, another drive letter for the same
+// folder, links and every case rule. Without identities, short names are made
+// long first. True also when the paths cannot be resolved: the copy is then
+// refused.
 bool CopyWouldOverlap(const AFileSpec& source, const AFileSpec& destination) {
     PString from, to;
     if (!Resolved(source, from) || !Resolved(destination, to)) return true;
-    if (IsInsideTree(to, from)) return true;
-    PString below = PartBelow(from, to);
     FileSystemCalls::EntryIdentity identity;
-    if (below.empty() && FileSystemCalls::IdentityOf(to.c_str(), identity))
+    const bool known = FileSystemCalls::IdentityOf(from.c_str(), identity);
+    if (!known) {
+        from = WithLongNames(from);
+        to = WithLongNames(to);
+    }
+    if (IsSameOrInside(to, from) || (known && ReachesInto(to, identity))) return true;
+    PString below = PartBelow(from, to);
+    if (below.empty() && known && FileSystemCalls::IdentityOf(to.c_str(), identity))
         below = PartBelowIdentity(from, identity);
     if (below.empty()) return false;
     return Child(AFileSpec(from), below).Exists();
 }
 
-// Whether two file specs name the same entry: by their resolved texts, or as the
-// same entry to the file system (a short name, a hard link).
+// Whether two file specs name the same entry: by their full paths, or, when the
+// second exists, as one entry to the file system (a short name, a hard link), or
+// by long names where the file system gives no identity.
 bool SamePlace(const AFileSpec& a, const AFileSpec& b) {
     PString one, other;
     if (!Resolved(a, one) || !Resolved(b, other)) return false;
     if (IsSameOrInside(one, other) && IsSameOrInside(other, one)) return true;
+    if (!b.Exists()) return false;
     FileSystemCalls::EntryIdentity first, second;
-    return FileSystemCalls::IdentityOf(one.c_str(), first) &&
-           FileSystemCalls::IdentityOf(other.c_str(), second) && first == second;
+    if (FileSystemCalls::IdentityOf(one.c_str(), first) &&
+        FileSystemCalls::IdentityOf(other.c_str(), second))
+        return first == second;
+    one = WithLongNames(one);
+    other = WithLongNames(other);
+    return IsSameOrInside(one, other) && IsSameOrInside(other, one);
+}
+
+// CopyDirectory once the source and the destination are known to lie apart.
+bool CopyTree(WIN32_FileManager& files, const AFileSpec& source, const AFileSpec& destination,
+              bool overwrite, bool recursive, bool create) {
+    if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
+    if (create && !files.DirectoryExists(destination)) {
+        files.CreateParentDirectories(destination);
+        files.MakeDirectory(destination);
+    }
+    if (!destination.IsValid() || !destination.IsDirectory()) return false;
+    if (!recursive) return true;
+
+    FileSpecList subdirectories;
+    if (!files.ListSubdirectories(source, subdirectories)) return false;
+    for (const AFileSpec& subdirectory : subdirectories) {
+        if (!CopyTree(files, subdirectory, Child(destination, subdirectory.GetFileName()),
+                      overwrite, recursive, true))
+            return false;
+    }
+    return files.CopyFilesIn(source, destination, overwrite, false, true);
+}
+
+// CopyMatching once the source tree and the destination are known to lie apart.
+bool CopyMatchingTree(WIN32_FileManager& files, const AFileSpec& destination,
+                      const AFileSpec& pattern, bool overwrite, bool recursive, bool mirror) {
+    if (!destination.IsValid() || !destination.IsDirectory()) return false;
+    if (recursive) {
+        PString directory, last;
+        if (!PatternDirectory(pattern, directory, last)) return false;
+        // The folder the pattern names, "." for the current one: *.txt copies from
+        // the current directory's tree.
+        FileSpecList subdirectories;
+        if (!files.ListSubdirectories(AFileSpec(directory.empty() ? PString(".") : directory),
+                                      subdirectories))
+            return false;
+        for (const AFileSpec& subdirectory : subdirectories) {
+            const AFileSpec subpattern = Child(subdirectory, last);
+            if (mirror) {
+                const AFileSpec mirrored = Child(destination, subdirectory.GetFileName());
+                if (!files.DirectoryExists(mirrored) && !files.MakeDirectory(mirrored))
+                    return false;
+                if (!mirrored.IsDirectory()) return false;
+                if (!CopyMatchingTree(files, mirrored, subpattern, overwrite, recursive, mirror))
+                    return false;
+            } else if (!CopyMatchingTree(files, destination, subpattern, overwrite, recursive,
+                                         false)) {
+                return false;
+            }
+        }
+    }
+
+    FileSpecList entries;
+    if (!files.ListEntries(entries, pattern, false)) return false;
+    for (const AFileSpec& entry : entries) {
+        // Directories among the matches are the recursion's business; copying
+        // them as files would only fail and cut the copy short.
+        if (entry.IsDirectory()) continue;
+        if (!files.CopySingleFile(entry, Child(destination, entry.GetFileName()), overwrite, true))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -227,23 +301,10 @@ bool WIN32_FileManager::CopyDirectory(const AFileSpec& source, const AFileSpec& 
     return Answer([&] {
         if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
         // Into its own tree the copy would copy itself without end, or over the
-        // source: refused before anything is made.
+        // source: refused before anything is made. The subtrees below a source and
+        // a destination that lie apart lie apart too, so they are not judged again.
         if (recursive && CopyWouldOverlap(source, destination)) return false;
-        if (create && !DirectoryExists(destination)) {
-            CreateParentDirectories(destination);
-            MakeDirectory(destination);
-        }
-        if (!destination.IsValid() || !destination.IsDirectory()) return false;
-        if (!recursive) return true;
-
-        FileSpecList subdirectories;
-        if (!ListSubdirectories(source, subdirectories)) return false;
-        for (const AFileSpec& subdirectory : subdirectories) {
-            if (!CopyDirectory(subdirectory, Child(destination, subdirectory.GetFileName()),
-                               overwrite, recursive, true))
-                return false;
-        }
-        return CopyFilesIn(source, destination, overwrite, false, true);
+        return CopyTree(*this, source, destination, overwrite, recursive, create);
     });
 }
 
@@ -346,10 +407,10 @@ bool WIN32_FileManager::CopyMatching(const AFileSpec& destination, const AFileSp
                                      bool overwrite, bool recursive, bool mirror) {
     return Answer([&] {
         if (!destination.IsValid() || !destination.IsDirectory()) return false;
-
         if (recursive) {
             // Into its own tree the copy would find its own new folders and files;
-            // mirrored into a parent it could land on the source.
+            // mirrored into a parent it could land on the source. Judged once: the
+            // subtrees of trees that lie apart lie apart too.
             PString directory, last, from, to;
             if (!PatternDirectory(pattern, directory, last)) return false;
             const AFileSpec source(directory.empty() ? PString(".") : directory);
@@ -357,34 +418,8 @@ bool WIN32_FileManager::CopyMatching(const AFileSpec& destination, const AFileSp
                        : !Resolved(source, from) || !Resolved(destination, to) ||
                              IsInsideTree(to, from))
                 return false;
-            // The folder the pattern names, "." for the current one: *.txt copies
-            // from the current directory's tree.
-            FileSpecList subdirectories;
-            if (!ListSubdirectories(source, subdirectories)) return false;
-            for (const AFileSpec& subdirectory : subdirectories) {
-                const AFileSpec subpattern = Child(subdirectory, last);
-                if (mirror) {
-                    const AFileSpec mirrored = Child(destination, subdirectory.GetFileName());
-                    if (!DirectoryExists(mirrored) && !MakeDirectory(mirrored)) return false;
-                    if (!mirrored.IsDirectory()) return false;
-                    if (!CopyMatching(mirrored, subpattern, overwrite, recursive, mirror))
-                        return false;
-                } else if (!CopyMatching(destination, subpattern, overwrite, recursive, false)) {
-                    return false;
-                }
-            }
         }
-
-        FileSpecList entries;
-        if (!ListEntries(entries, pattern, false)) return false;
-        for (const AFileSpec& entry : entries) {
-            // Directories among the matches are the recursion's business; copying
-            // them as files would only fail and cut the copy short.
-            if (entry.IsDirectory()) continue;
-            if (!CopySingleFile(entry, Child(destination, entry.GetFileName()), overwrite, true))
-                return false;
-        }
-        return true;
+        return CopyMatchingTree(*this, destination, pattern, overwrite, recursive, mirror);
     });
 }
 
