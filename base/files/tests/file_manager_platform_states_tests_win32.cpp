@@ -7,12 +7,12 @@
 #include "files/win32_file_manager.h"
 
 #include "temp_folder_win32.h"
+#include "tree_snapshot_win32.h"
 
 #include <doctest/doctest.h>
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 namespace LumoBase {
@@ -40,27 +40,6 @@ using namespace LumoBase;
 namespace {
 
 AFileSpec Spec(const std::string& path) { return AFileSpec(path.c_str()); }
-
-// Every path below dir with its size, or -1 for a folder.
-void Take(const std::string& dir, const std::string& below, std::map<std::string, long>& into) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        into[below + name] = folder ? -1 : static_cast<long>(found.nFileSizeLow);
-        if (folder) Take(dir + "\\" + name, below + name + "\\", into);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-}
-
-std::map<std::string, long> Take(const std::string& dir) {
-    std::map<std::string, long> s;
-    Take(dir, "", s);
-    return s;
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "scoped_environment_win32.h"
 #include "temp_folder_win32.h"
+#include "tree_snapshot_win32.h"
 
 #include <doctest/doctest.h>
 
@@ -23,51 +24,6 @@ using namespace LumoBase;
 namespace {
 
 AFileSpec Spec(const std::string& path) { return AFileSpec(path.c_str()); }
-
-std::string Content(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string text;
-    char buffer[256];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
-    CloseHandle(h);
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Every entry below dir: its path below dir (upper case) and its content, or
-// "<dir>" for a directory.
-using Snapshot = std::map<std::string, std::string>;
-
-void Take(const std::string& dir, const std::string& below, Snapshot& into) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string key = below.empty() ? Upper(name) : below + "\\" + Upper(name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            into[key] = "<dir>";
-            Take(dir + "\\" + name, key, into);
-        } else {
-            into[key] = Content(dir + "\\" + name);
-        }
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-}
-
-Snapshot Take(const std::string& dir) {
-    Snapshot s;
-    Take(dir, "", s);
-    return s;
-}
 
 // path with its longest existing head in the short (8.3) form; the rest as given.
 std::string Shortened(const std::string& path) {
