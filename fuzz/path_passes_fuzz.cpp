@@ -3,7 +3,9 @@
 // a name. Properties: a join leaves no doubled separator and no inner "."; a ".."
 // stays only right after the first component; a network root stays whole; no
 // double-byte character is cut apart; the join lies below the directory when the
-// name does not climb; a pattern comes apart at a whole separator.
+// name does not climb; a pattern comes apart at a whole separator; a name matches
+// itself, "*" and "*.*", and its case never changes whether it matches a pattern.
+#include "files/name_pattern.h"
 #include "files/path_containment.h"
 #include "files/path_text.h"
 
@@ -106,9 +108,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PString patternDirectory, patternName;
     SplitPattern(PString(directory), patternDirectory, patternName, rule);
     const std::string d = patternDirectory;
-    const bool whole = d + std::string(patternName) == directory ||
-                       d + "\\" + std::string(patternName) == directory ||
-                       (!d.empty() && d.substr(0, d.size() - 1) + "\\" + std::string(patternName) == directory);
+    // A leading "/" roots the pattern as "\\" does.
+    std::string rooted = directory;
+    if (!rooted.empty() && rooted[0] == '/') rooted[0] = '\\';
+    const bool whole = d + std::string(patternName) == rooted ||
+                       d + "\\" + std::string(patternName) == rooted ||
+                       (!d.empty() && d.substr(0, d.size() - 1) + "\\" + std::string(patternName) == rooted);
     if (!whole || !rule.IsBoundary(directory, directory.size() - patternName.size())) std::abort();
+
+    // A name read from a listing against a pattern: a name without wildcards
+    // matches itself, "*" and "*.*" match every name, and case never matters.
+    const PString entry(name), asPattern(directory);
+    const CaseFold fold;
+    if (!entry.empty() && !HasWildcards(entry, rule)) {
+        if (!MatchesPattern(entry, entry, rule, fold)) std::abort();
+        if (!MatchesPattern(entry, PString("*"), rule, fold)) std::abort();
+        if (!MatchesPattern(entry, PString("*.*"), rule, fold)) std::abort();
+        std::string upper = name;
+        for (size_t i = 0; i < upper.size(); i = rule.Next(upper, i))
+            if (rule.Next(upper, i) == i + 1) upper[i] = static_cast<char>(fold.Upper(static_cast<unsigned char>(upper[i])));
+        if (MatchesPattern(entry, asPattern, rule, fold) !=
+            MatchesPattern(PString(upper), asPattern, rule, fold))
+            std::abort();
+    }
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include "strings/pstring.h"
 
+struct _WIN32_FIND_DATAA;
+
 namespace LumoBase {
 namespace FileSystemCalls {
 
@@ -21,6 +23,28 @@ bool IsDirectoryAt(const char* path);
 // and ".." taken out, doubled separators collapsed); false when it has none.
 bool FullPathOf(const char* path, PString& full);
 
+// Who an entry is to the file system, whatever name it is reached by (a short
+// name, another case, a long-path prefix, a substituted drive, a link).
+struct EntryIdentity {
+    unsigned long volume;
+    unsigned long indexHigh;
+    unsigned long indexLow;
+    bool operator==(const EntryIdentity& other) const {
+        return volume == other.volume && indexHigh == other.indexHigh &&
+               indexLow == other.indexLow;
+    }
+};
+
+// The identity of the file or directory at path: its volume's serial number and
+// its file index. False where the platform has none to give: Windows 95, 98 and
+// Me open no directory this way, and answer no index on FAT.
+bool IdentityOf(const char* path, EntryIdentity& identity);
+
+// The long name of the entry at path (its last component), as a listing gives it:
+// "Longparentname" for C:\LONGPA~1. False when nothing is there. path must hold no
+// wildcard.
+bool LongNameOf(const char* path, PString& name);
+
 // Whether the entry at path exists and is a link: a junction or symbolic link,
 // which a recursive operation removes as it is and never enters.
 bool IsLinkAt(const char* path);
@@ -28,6 +52,12 @@ bool IsLinkAt(const char* path);
 // Whether attributes read for the entry named name mark a link. The one place
 // that reads the link bit, in a file of its own.
 bool IsLinkEntry(const char* name, unsigned long attributes);
+
+// The platform's two listing calls, alone in a file of their own so that a test
+// program can refuse a listing, as Wine cannot. FindFirstEntry answers the search
+// handle, or INVALID_HANDLE_VALUE with the reason left for GetLastError.
+void* FindFirstEntry(const char* pattern, _WIN32_FIND_DATAA* data);
+bool FindNextEntry(void* search, _WIN32_FIND_DATAA* data);
 
 // One listing of the entries that match a wildcard pattern, closed when the
 // object goes away.
@@ -44,8 +74,9 @@ public:
     bool First(const char* pattern);
     // The next entry; false at the end, or when the listing broke off.
     bool Next();
-    // After Next answered false: whether that was the end of the entries rather
-    // than a failure part-way.
+    // After First or Next answered false: whether that was the end of the entries
+    // (or nothing there to list: no such file or folder) rather than a failure,
+    // such as a refused or broken listing.
     bool Ended() const;
     // Name and kind of the current entry.
     const char* Name() const;

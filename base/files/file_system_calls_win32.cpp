@@ -44,6 +44,15 @@ bool FullPathOf(const char* path, PString& full) {
     return true;
 }
 
+bool LongNameOf(const char* path, PString& name) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path, &data);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    name.assign(data.cFileName);
+    return true;
+}
+
 bool IsLinkAt(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && IsLinkEntry(path, attributes);
@@ -66,13 +75,19 @@ bool DirectorySearch::IsUsable() const { return record_ != nullptr; }
 
 bool DirectorySearch::First(const char* pattern) {
     if (!record_ || handle_ != INVALID_HANDLE_VALUE) return false;
-    handle_ = FindFirstFileA(pattern, &record_->data);
-    return handle_ != INVALID_HANDLE_VALUE;
+    handle_ = FindFirstEntry(pattern, &record_->data);
+    if (handle_ != INVALID_HANDLE_VALUE) return true;
+    // Nothing matches, or the folder is not there: an empty listing. A refused or
+    // failed one is not.
+    const DWORD error = GetLastError();
+    ended_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+             error == ERROR_NO_MORE_FILES;
+    return false;
 }
 
 bool DirectorySearch::Next() {
     if (!record_ || handle_ == INVALID_HANDLE_VALUE) return false;
-    if (FindNextFileA(handle_, &record_->data) == TRUE) return true;
+    if (FindNextEntry(handle_, &record_->data)) return true;
     ended_ = GetLastError() == ERROR_NO_MORE_FILES;
     return false;
 }

@@ -6,8 +6,6 @@
 namespace LumoBase {
 namespace {
 
-char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 size_t WithoutTrailingSeparator(const PString& text, const LeadBytes& rule) {
     return !text.empty() && text.back() == '\\' && rule.IsBoundary(text, text.size() - 1)
                ? text.size() - 1
@@ -16,7 +14,8 @@ size_t WithoutTrailingSeparator(const PString& text, const LeadBytes& rule) {
 
 // Where the part of path below directory begins (after its separator), or npos
 // when path is not directory itself or below it; path.size() when they are equal.
-size_t BelowAt(const PString& path, const PString& directory, const LeadBytes& rule) {
+size_t BelowAt(const PString& path, const PString& directory, const LeadBytes& rule,
+               const CaseFold& fold) {
     const size_t d = WithoutTrailingSeparator(directory, rule);
     const size_t p = WithoutTrailingSeparator(path, rule);
     if (d == 0 || p < d) return std::string::npos;
@@ -25,7 +24,9 @@ size_t BelowAt(const PString& path, const PString& directory, const LeadBytes& r
         const size_t next = rule.Next(directory, i);
         if (next > d || rule.Next(path, i) != next) return std::string::npos;
         if (next == i + 1) {
-            if (FoldAscii(path[i]) != FoldAscii(directory[i])) return std::string::npos;
+            if (fold.Upper(static_cast<unsigned char>(path[i])) !=
+                fold.Upper(static_cast<unsigned char>(directory[i])))
+                return std::string::npos;
         } else if (path.compare(i, next - i, directory, i, next - i) != 0) {
             return std::string::npos;
         }
@@ -39,12 +40,14 @@ size_t BelowAt(const PString& path, const PString& directory, const LeadBytes& r
 
 }  // namespace
 
-bool IsSameOrInside(const PString& path, const PString& directory, const LeadBytes& rule) {
-    return BelowAt(path, directory, rule) != std::string::npos;
+bool IsSameOrInside(const PString& path, const PString& directory, const LeadBytes& rule,
+                    const CaseFold& fold) {
+    return BelowAt(path, directory, rule, fold) != std::string::npos;
 }
 
-PString PartBelow(const PString& path, const PString& directory, const LeadBytes& rule) {
-    const size_t at = BelowAt(path, directory, rule);
+PString PartBelow(const PString& path, const PString& directory, const LeadBytes& rule,
+                  const CaseFold& fold) {
+    const size_t at = BelowAt(path, directory, rule, fold);
     if (at == std::string::npos || at >= WithoutTrailingSeparator(path, rule)) return PString();
     return PString(path.substr(at, WithoutTrailingSeparator(path, rule) - at));
 }

@@ -62,6 +62,21 @@ std::string::size_type FindLast(const PString& text, const PString& separator,
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// 4 for "\\?\" or "\\.\" at the start of path, else 0.
+size_t LongPrefixLength(const PString& path) {
+    const bool prefixed = path.size() >= 4 && path[0] == kBackslash && path[1] == kBackslash &&
+                          (path[2] == '?' || path[2] == '.') && path[3] == kBackslash;
+    return prefixed ? 4 : 0;
+}
+
+// Whether "UNC\" (in any case) follows the prefix.
+bool HasUncAfterPrefix(const PString& path) {
+    if (path.size() < 8 || path[7] != kBackslash) return false;
+    for (size_t i = 0; i < 3; ++i)
+        if ((path[4 + i] & ~0x20) != "UNC"[i]) return false;
+    return true;
+}
+
 }  // namespace
 
 PString ToBackslashes(const PString& text, const LeadBytes& rule) {
@@ -101,8 +116,25 @@ size_t NetworkRootLength(const PString& path, const LeadBytes& rule) {
     if (path.size() < 3 || path[0] != kBackslash || path[1] != kBackslash ||
         path[2] == kBackslash)
         return 0;
+    // \\?\UNC\server\share: the share is what cannot be climbed over, as in
+    // \\server\share.
+    if (LongPrefixLength(path) == 4 && HasUncAfterPrefix(path)) {
+        const size_t server = rule.Find(path, kBackslash, 8);
+        return server == std::string::npos ? path.size() : server + 1;
+    }
     const size_t server = rule.Find(path, kBackslash, 2);
     return server == std::string::npos ? 2 : server + 1;
+}
+
+PString WithoutLongPrefix(const PString& path) {
+    if (LongPrefixLength(path) == 0) return path;
+    if (HasUncAfterPrefix(path)) return PString("\\\\" + path.substr(8));
+    const bool drive = path.size() >= 6 && IsDriveLetter(path[4]) && path[5] == ':';
+    return drive ? PString(path.substr(4)) : path;
+}
+
+bool IsBareDrive(const PString& path) {
+    return path.size() == 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
 PString JoinComponent(const PString& path, const char* name, const LeadBytes& rule) {
@@ -166,8 +198,12 @@ bool EndsWithChar(const PString& text, char ch, const LeadBytes& rule) {
     return !text.empty() && text.back() == ch && rule.IsBoundary(text, text.size() - 1);
 }
 
-void SplitPattern(const PString& pattern, PString& directory, PString& name,
+void SplitPattern(const PString& given, PString& directory, PString& name,
                   const LeadBytes& rule) {
+    // The platform reads "/" as "\"; the first character kept its slash when the
+    // path was set, and it roots the pattern all the same.
+    PString pattern(given);
+    if (!pattern.empty() && pattern[0] == '/') pattern[0] = kBackslash;
     const size_t last = rule.FindLast(pattern, kBackslash);
     if (last == std::string::npos) {
         // C:*.log lists the current directory of drive C.

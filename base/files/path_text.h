@@ -31,9 +31,20 @@ void ResolveParentSegments(PString& path, const LeadBytes& rule = SystemLeadByte
 // Each empty component inside the path is dropped ("\\" becomes "\").
 void CollapseDoubleSeparators(PString& path, const LeadBytes& rule = SystemLeadBytes());
 
-// The length of the network root "\\server\" at the start of path (2 for a bare
-// "\\server"); 0 when path does not start with "\\" and a name.
+// The length of the root at the start of path that a ".." never climbs over: the
+// network root "\\server\" (2 for a bare "\\server"), "\\?\UNC\server\" for its
+// long form, and "\\?\" (or "\\.\") before a drive; 0 when path does not start
+// with "\\" and a name.
 size_t NetworkRootLength(const PString& path, const LeadBytes& rule = SystemLeadBytes());
+
+// path without the long-path prefix, in the form the platform's other calls read:
+// "\\?\C:\x" is C:\x and "\\?\UNC\server\share" is \\server\share (also with "\\.\").
+// Any other path is answered unchanged.
+PString WithoutLongPrefix(const PString& path);
+
+// Whether path is a drive letter and ":" alone, which names that drive's current
+// directory (D:* lists it; D:\* would list the root).
+bool IsBareDrive(const PString& path);
 
 // The path extended by one component: leading "/" of name skipped, the rest turned
 // to backslashes, "\" and the rest appended, then doubled separators collapsed,
@@ -65,7 +76,8 @@ bool EndsWithChar(const PString& text, char ch, const LeadBytes& rule = SystemLe
 // A wildcard pattern taken apart into the directory its entries lie in and the
 // last component. The directory keeps the root it is relative to: "\*.log" has
 // "\", "C:\*.log" has "C:\", "C:*.log" has "C:" (the current directory of C:),
-// and "*.log" has the empty text (the current directory).
+// and "*.log" has the empty text (the current directory). A leading "/" roots the
+// pattern as "\" does ("/*.log" has "\").
 void SplitPattern(const PString& pattern, PString& directory, PString& name,
                   const LeadBytes& rule = SystemLeadBytes());
 

@@ -1,6 +1,7 @@
 #include "files/win32_file_manager.h"
 
 #include "files/file_system_calls.h"
+#include "files/name_pattern.h"
 #include "files/path_containment.h"
 #include "files/path_text.h"
 
@@ -25,7 +26,15 @@ bool Answer(Operation operation) {
     }
 }
 
+// name inside directory. A bare drive (D:) is its current directory, so its
+// entries are D:name; D:\name would be in its root.
 AFileSpec Child(const AFileSpec& directory, const PString& name) {
+    const PString path = directory.GetFullPath();
+    if (IsBareDrive(path)) {
+        size_t skip = 0;
+        while (skip < name.size() && name[skip] == '/') ++skip;
+        return AFileSpec(PString(path + name.substr(skip)));
+    }
     AFileSpec child(directory);
     child.AppendComponent(name);
     return child;
@@ -42,7 +51,10 @@ AFileSpec WildcardPattern(const AFileSpec& directory) { return Child(directory, 
 // rather than those of the same names in the current directory. False when that
 // cannot be done.
 bool PatternDirectory(const AFileSpec& pattern, PString& directory, PString& name) {
-    SplitPattern(pattern.GetFullPath(), directory, name);
+    // D: alone is D:*, the entries of that drive's current directory.
+    PString path = pattern.GetFullPath();
+    if (IsBareDrive(path)) path.append(kWildcard);
+    SplitPattern(path, directory, name);
     const bool rootedOnly =
         !directory.empty() && !IsFullPath(directory) &&
         (directory[0] == '\\' || (directory.size() >= 2 && directory[1] == ':'));
@@ -65,33 +77,196 @@ bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// The platform's full form of spec's path; false when it has none.
+// The directory above a full path and the last component; false at the root.
+bool Parent(const PString& path, PString& parent, PString& name) {
+    SplitPattern(path, parent, name);
+    return !name.empty() && parent != path && IsFullPath(parent);
+}
+
+// path with each existing component by its long name (C:\LONGPA~1 becomes
+// C:\Longparentname), asked of the file system one level at a time: the short
+// form is another name of the same folder, and this query exists on every
+// version. From the first component that is not there the rest stays as given.
+PString WithLongNames(const PString& path) {
+    const LeadBytes& rule = SystemLeadBytes();
+    size_t root = 0;
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+        root = 3;
+    } else if ((root = NetworkRootLength(path)) > 0) {
+        // \\server\share\ is a root as a whole: a listing cannot name the share.
+        const size_t share = rule.Find(path, '\\', root);
+        root = share == std::string::npos ? path.size() : share + 1;
+    }
+    PString result(path.substr(0, root));
+    for (size_t begin = root; begin < path.size();) {
+        size_t end = rule.Find(path, '\\', begin);
+        if (end == std::string::npos) end = path.size();
+        const PString part(path.substr(begin, end - begin));
+        PString name;
+        if (part.empty() || HasWildcards(part) ||
+            !FileSystemCalls::LongNameOf(PString(result + part).c_str(), name)) {
+            result.append(path.substr(begin));
+            break;
+        }
+        result.append(name);
+        if (end < path.size()) result.push_back('\\');
+        begin = end + 1;
+    }
+    return result;
+}
+
+// The platform's full form of spec's path, without a long-path prefix; false when
+// it has none.
 bool Resolved(const AFileSpec& spec, PString& full) {
-    return spec.IsValid() && FileSystemCalls::FullPathOf(spec.GetFullPath().c_str(), full);
+    if (!spec.IsValid() || !FileSystemCalls::FullPathOf(spec.GetFullPath().c_str(), full))
+        return false;
+    // The platform resolves "." and ".." of a prefixed path only without the prefix.
+    const PString plain = WithoutLongPrefix(full);
+    return plain == full || FileSystemCalls::FullPathOf(plain.c_str(), full);
+}
+
+// Whether path, or the nearest folder above it that exists, is the entry with the
+// identity given or lies below it.
+bool ReachesInto(const PString& path, const FileSystemCalls::EntryIdentity& identity) {
+    PString current(path), parent, name;
+    for (;;) {
+        FileSystemCalls::EntryIdentity found;
+        if (FileSystemCalls::IdentityOf(current.c_str(), found) && found == identity) return true;
+        if (!Parent(current, parent, name)) return false;
+        current = parent;
+    }
+}
+
+// When a folder above path is the entry with the identity given: the part of path
+// below it. Otherwise empty.
+PString PartBelowIdentity(const PString& path, const FileSystemCalls::EntryIdentity& identity) {
+    PString current(path), parent, name, below;
+    while (Parent(current, parent, name)) {
+        below = below.empty() ? name : PString(name + "\\" + below);
+        FileSystemCalls::EntryIdentity found;
+        if (FileSystemCalls::IdentityOf(parent.c_str(), found) && found == identity) return below;
+        current = parent;
+    }
+    return PString();
+}
+
+// Whether the resolved path to is the folder from or lies inside it. Where the
+// file system gives from an identity, the texts and the identities of to and the
+// folders above it decide; where it gives none (Windows 95, 98 and Me), the texts
+// with long names do.
+bool IsInsideTree(const PString& to, const PString& from) {
+    FileSystemCalls::EntryIdentity identity;
+    if (FileSystemCalls::IdentityOf(from.c_str(), identity))
+        return IsSameOrInside(to, from) || ReachesInto(to, identity);
+    return IsSameOrInside(WithLongNames(to), WithLongNames(from));
 }
 
 // Whether copying the tree at source to destination (writing destination\r for
 // each r below source) would write into the source itself: when the destination
 // is the source or lies below it, or when the source lies below the destination
 // and holds the part of its own path below it (C:\t\tool to C:\t while
-// C:\t\tool\tool exists: the copy of tool\tool would land on the source). Judged
-// on the platform's full paths, so "..", "." and doubled separators make no
-// difference, and without regard to case. True also when the paths cannot be
-// resolved: the copy is then refused.
+// C:\t\tool\tool exists: the copy of tool\tool would land on the source).
+// Judged on the platform's full paths without a long-path prefix, so "..", ".",
+// doubled separators and \\?\ make no difference, compared without regard to
+// case as the system folds it; then by the file system's identity of the folders
+// that exist, which sees through short names, another drive letter for the same
+// folder, links and every case rule. Without identities, short names are made
+// long first. True also when the paths cannot be resolved: the copy is then
+// refused.
 bool CopyWouldOverlap(const AFileSpec& source, const AFileSpec& destination) {
     PString from, to;
     if (!Resolved(source, from) || !Resolved(destination, to)) return true;
-    if (IsSameOrInside(to, from)) return true;
-    const PString below = PartBelow(from, to);
+    FileSystemCalls::EntryIdentity identity;
+    const bool known = FileSystemCalls::IdentityOf(from.c_str(), identity);
+    if (!known) {
+        from = WithLongNames(from);
+        to = WithLongNames(to);
+    }
+    if (IsSameOrInside(to, from) || (known && ReachesInto(to, identity))) return true;
+    PString below = PartBelow(from, to);
+    if (below.empty() && known && FileSystemCalls::IdentityOf(to.c_str(), identity))
+        below = PartBelowIdentity(from, identity);
     if (below.empty()) return false;
     return Child(AFileSpec(from), below).Exists();
 }
 
-// Whether two file specs name the same entry, by their full paths.
+// Whether two file specs name the same entry: by their full paths, or, when the
+// second exists, as one entry to the file system (a short name, a hard link), or
+// by long names where the file system gives no identity.
 bool SamePlace(const AFileSpec& a, const AFileSpec& b) {
     PString one, other;
     if (!Resolved(a, one) || !Resolved(b, other)) return false;
+    if (IsSameOrInside(one, other) && IsSameOrInside(other, one)) return true;
+    if (!b.Exists()) return false;
+    FileSystemCalls::EntryIdentity first, second;
+    if (FileSystemCalls::IdentityOf(one.c_str(), first) &&
+        FileSystemCalls::IdentityOf(other.c_str(), second))
+        return first == second;
+    one = WithLongNames(one);
+    other = WithLongNames(other);
     return IsSameOrInside(one, other) && IsSameOrInside(other, one);
+}
+
+// CopyDirectory once the source and the destination are known to lie apart.
+bool CopyTree(WIN32_FileManager& files, const AFileSpec& source, const AFileSpec& destination,
+              bool overwrite, bool recursive, bool create) {
+    if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
+    if (create && !files.DirectoryExists(destination)) {
+        files.CreateParentDirectories(destination);
+        files.MakeDirectory(destination);
+    }
+    if (!destination.IsValid() || !destination.IsDirectory()) return false;
+    if (!recursive) return true;
+
+    FileSpecList subdirectories;
+    if (!files.ListSubdirectories(source, subdirectories)) return false;
+    for (const AFileSpec& subdirectory : subdirectories) {
+        if (!CopyTree(files, subdirectory, Child(destination, subdirectory.GetFileName()),
+                      overwrite, recursive, true))
+            return false;
+    }
+    return files.CopyFilesIn(source, destination, overwrite, false, true);
+}
+
+// CopyMatching once the source tree and the destination are known to lie apart.
+bool CopyMatchingTree(WIN32_FileManager& files, const AFileSpec& destination,
+                      const AFileSpec& pattern, bool overwrite, bool recursive, bool mirror) {
+    if (!destination.IsValid() || !destination.IsDirectory()) return false;
+    if (recursive) {
+        PString directory, last;
+        if (!PatternDirectory(pattern, directory, last)) return false;
+        // The folder the pattern names, "." for the current one: *.txt copies from
+        // the current directory's tree.
+        FileSpecList subdirectories;
+        if (!files.ListSubdirectories(AFileSpec(directory.empty() ? PString(".") : directory),
+                                      subdirectories))
+            return false;
+        for (const AFileSpec& subdirectory : subdirectories) {
+            const AFileSpec subpattern = Child(subdirectory, last);
+            if (mirror) {
+                const AFileSpec mirrored = Child(destination, subdirectory.GetFileName());
+                if (!files.DirectoryExists(mirrored) && !files.MakeDirectory(mirrored))
+                    return false;
+                if (!mirrored.IsDirectory()) return false;
+                if (!CopyMatchingTree(files, mirrored, subpattern, overwrite, recursive, mirror))
+                    return false;
+            } else if (!CopyMatchingTree(files, destination, subpattern, overwrite, recursive,
+                                         false)) {
+                return false;
+            }
+        }
+    }
+
+    FileSpecList entries;
+    if (!files.ListEntries(entries, pattern, false)) return false;
+    for (const AFileSpec& entry : entries) {
+        // Directories among the matches are the recursion's business; copying
+        // them as files would only fail and cut the copy short.
+        if (entry.IsDirectory()) continue;
+        if (!files.CopySingleFile(entry, Child(destination, entry.GetFileName()), overwrite, true))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -126,23 +301,10 @@ bool WIN32_FileManager::CopyDirectory(const AFileSpec& source, const AFileSpec& 
     return Answer([&] {
         if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
         // Into its own tree the copy would copy itself without end, or over the
-        // source: refused before anything is made.
+        // source: refused before anything is made. The subtrees below a source and
+        // a destination that lie apart lie apart too, so they are not judged again.
         if (recursive && CopyWouldOverlap(source, destination)) return false;
-        if (create && !DirectoryExists(destination)) {
-            CreateParentDirectories(destination);
-            MakeDirectory(destination);
-        }
-        if (!destination.IsValid() || !destination.IsDirectory()) return false;
-        if (!recursive) return true;
-
-        FileSpecList subdirectories;
-        if (!ListSubdirectories(source, subdirectories)) return false;
-        for (const AFileSpec& subdirectory : subdirectories) {
-            if (!CopyDirectory(subdirectory, Child(destination, subdirectory.GetFileName()),
-                               overwrite, recursive, true))
-                return false;
-        }
-        return CopyFilesIn(source, destination, overwrite, false, true);
+        return CopyTree(*this, source, destination, overwrite, recursive, create);
     });
 }
 
@@ -245,45 +407,19 @@ bool WIN32_FileManager::CopyMatching(const AFileSpec& destination, const AFileSp
                                      bool overwrite, bool recursive, bool mirror) {
     return Answer([&] {
         if (!destination.IsValid() || !destination.IsDirectory()) return false;
-        const PString name = pattern.GetFileName();
-
         if (recursive) {
             // Into its own tree the copy would find its own new folders and files;
-            // mirrored into a parent it could land on the source.
+            // mirrored into a parent it could land on the source. Judged once: the
+            // subtrees of trees that lie apart lie apart too.
             PString directory, last, from, to;
             if (!PatternDirectory(pattern, directory, last)) return false;
             const AFileSpec source(directory.empty() ? PString(".") : directory);
             if (mirror ? CopyWouldOverlap(source, destination)
                        : !Resolved(source, from) || !Resolved(destination, to) ||
-                             IsSameOrInside(to, from))
-                return false;
-            FileSpecList subdirectories;
-            if (!ListSubdirectories(AFileSpec(pattern.GetDirectory()), subdirectories))
-                return false;
-            for (const AFileSpec& subdirectory : subdirectories) {
-                const AFileSpec subpattern = Child(subdirectory, name);
-                if (mirror) {
-                    const AFileSpec mirrored = Child(destination, subdirectory.GetFileName());
-                    if (!DirectoryExists(mirrored) && !MakeDirectory(mirrored)) return false;
-                    if (!mirrored.IsDirectory()) return false;
-                    if (!CopyMatching(mirrored, subpattern, overwrite, recursive, mirror))
-                        return false;
-                } else if (!CopyMatching(destination, subpattern, overwrite, recursive, false)) {
-                    return false;
-                }
-            }
-        }
-
-        FileSpecList entries;
-        if (!ListEntries(entries, pattern, false)) return false;
-        for (const AFileSpec& entry : entries) {
-            // Directories among the matches are the recursion's business; copying
-            // them as files would only fail and cut the copy short.
-            if (entry.IsDirectory()) continue;
-            if (!CopySingleFile(entry, Child(destination, entry.GetFileName()), overwrite, true))
+                             IsInsideTree(to, from))
                 return false;
         }
-        return true;
+        return CopyMatchingTree(*this, destination, pattern, overwrite, recursive, mirror);
     });
 }
 
@@ -334,12 +470,18 @@ FileSpecList* WIN32_FileManager::Enumerate(const AFileSpec& pattern, bool recurs
         FileSystemCalls::DirectorySearch search;
         if (!search.IsUsable()) return nullptr;
 
+        // D: alone lists that drive's current directory.
+        const PString given = pattern.GetFullPath();
+        const AFileSpec listed(IsBareDrive(given) ? PString(given + kWildcard) : given);
         PString directory, name;
         if (!PatternDirectory(pattern, directory, name)) return nullptr;
-        bool found = search.First(pattern.GetFullPath().c_str());
-        const bool started = found;
-        for (; found; found = search.Next()) {
+        // The platform also answers entries whose short name matches (x.logold
+        // for *.log, through X~1.LOG): only what the long name matches is taken.
+        const bool wild = HasWildcards(name);
+        for (bool found = search.First(listed.GetFullPath().c_str()); found;
+             found = search.Next()) {
             if (IsDotEntry(search.Name())) continue;
+            if (wild && !MatchesPattern(PString(search.Name()), name)) continue;
             const AFileSpec entry = Entry(directory, PString(search.Name()));
             if (search.IsDirectory()) {
                 if (directoriesOnly) target->push_back(entry);
@@ -353,8 +495,9 @@ FileSpecList* WIN32_FileManager::Enumerate(const AFileSpec& pattern, bool recurs
             }
             if (!directoriesOnly) target->push_back(entry);
         }
-        // A listing that broke off part-way would leave entries out unnoticed.
-        if (started && !search.Ended()) return nullptr;
+        // A listing that was refused or broke off part-way would leave entries out
+        // unnoticed.
+        if (!search.Ended()) return nullptr;
         made.release();
         return target;
     } catch (...) {

@@ -22,6 +22,7 @@ APP = "C:\\App\\app.exe"
 BARE = "C:\\App\\bare.exe"
 PROBE = "C:\\App\\probe.exe"
 SPEED = "C:\\tools\\speed_bench.exe"
+FILES = "C:\\tools\\file_manager_bench.exe"
 
 
 def launch_settings(run):
@@ -174,6 +175,25 @@ class Bench:
         }
 
 
+    def files(self):
+        b = self.box
+        b.place("file_manager_bench.exe", FILES)
+        r = subprocess.run([b.loader, FILES, str(self.args.file_rounds)], env=b.env,
+                           cwd=b.prefix, stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=600)
+        if r.returncode != 0:
+            raise Failure("file_manager_bench ended with %d" % r.returncode)
+        lines = r.stdout.decode("latin-1").splitlines()
+        fields = [(line.split()[0], dict(kv.split("=", 1) for kv in line.split()[1:]))
+                  for line in lines if line.strip()]
+        if any(f.get("answer") == "0" for _, f in fields):
+            raise Failure("file_manager_bench: an operation answered false")
+        tree = [f for k, f in fields if k == "tree"][0]
+        times = {kind: statistics.median(float(f["ms"]) for k, f in fields if k == kind)
+                 for kind in ("list", "refused", "copy", "move", "delete")}
+        return tree, times
+
+
 def host_mhz():
     with open("/proc/cpuinfo") as f:
         rates = [float(m) for m in re.findall(r"^cpu MHz\s*:\s*([0-9.]+)", f.read(), re.MULTILINE)]
@@ -206,6 +226,7 @@ def main():
     p.add_argument("--runs", type=int, default=20)
     p.add_argument("--warmup", type=int, default=2)
     p.add_argument("--speed-calls", type=int, default=5)
+    p.add_argument("--file-rounds", type=int, default=5)
     args = p.parse_args()
     # A terminated bench still stops what it started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
@@ -223,6 +244,7 @@ def main():
         bench.start()
         launcher, bare = bench.launch()
         speed = bench.speed()
+        tree, file_ms = bench.files()
     finally:
         box_seen = bench.stop()
     if box_seen:
@@ -250,6 +272,15 @@ def main():
         ("speed: MeasureProcessorSpeedWithTimeout(5), median of %d" % args.speed_calls,
          "%d MHz, %+.2f %%, %.1f ms/call" % (speed["timeout_mhz"], t_err, speed["timeout_ms"]),
          "2 %%, 100 ms: %s" % verdict(abs(t_err) <= 2 and speed["timeout_ms"] < 100)),
+        ("files: tree of %s folders, %s files; median of %d" % (
+            tree["folders"], tree["files"], args.file_rounds), "", ""),
+    ] + [
+        ("files: " + what, "%.1f ms" % file_ms[kind], "")
+        for kind, what in (("list", "ListEntries, recursive"),
+                           ("refused", "MoveDirectory into its own tree (checks only)"),
+                           ("copy", "CopyDirectory"), ("move", "MoveDirectory"),
+                           ("delete", "DeleteDirectory"))
+    ] + [
         ("size: tarnbolt.exe with payload", "%d bytes" % with_payload, ""),
         ("size: without payload (built without resources)", "%d bytes" % without_payload, ""),
         ("size: difference (.rsrc section %d bytes; 4 DLLs %d bytes)" % (rsrc, payload_files),

@@ -58,3 +58,22 @@ TEST_CASE("code page 932: names ending in a 0x5C trail byte") {
     CHECK(fm.DeleteDirectory(Spec(t / kHyo), true));
     CHECK_FALSE(ExistsAt(t / kHyo));
 }
+
+TEST_CASE("code page 932: a full-width letter in the other case is the same folder") {
+    REQUIRE(GetACP() == 932u);
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    // 82 81 and 82 60 are a and A, full width: double-byte characters, which no
+    // text fold changes. Asked of the file system, they are one folder.
+    const std::string lower = "\x82\x81", upper = "\x82\x60";
+    REQUIRE(CreateDirectoryA((t / lower).c_str(), nullptr));
+    REQUIRE(ExistsAt(t / upper));
+    t.MakeDirectory(lower + "\\tool");
+    t.MakeDirectory(lower + "\\tool\\tool");
+    t.MakeFile(lower + "\\tool\\x.dll", "outer");
+    t.MakeFile(lower + "\\tool\\tool\\x.dll", "inner");
+    CHECK_FALSE(fm.MoveDirectory(Spec(t / (lower + "\\tool")), Spec(t / upper), true));
+    CHECK(ExistsAt(t / (lower + "\\tool\\tool\\x.dll")));
+    CHECK(ExistsAt(t / (lower + "\\tool\\x.dll")));
+}

@@ -28,8 +28,18 @@ TEST_CASE("siblings, parents and empty texts are not inside") {
     CHECK_FALSE(IsSameOrInside(PString("C:\\a"), PString("")));
     CHECK_FALSE(IsSameOrInside(PString(""), PString("")));
     CHECK_FALSE(IsSameOrInside(PString(""), PString("C:\\a")));
-    // Letters beyond ASCII are compared exactly.
-    CHECK_FALSE(IsSameOrInside(PString("C:\\\xe4\\b"), PString("C:\\\xc4")));
+}
+
+TEST_CASE("letters beyond ASCII are folded as the code page folds them") {
+    const LumoBase::LeadBytes none;
+    // \xe4 and \xc4 are a and A with diaeresis in code page 1252.
+    CHECK(IsSameOrInside(PString("C:\\\xe4\\b"), PString("C:\\\xc4"), none,
+                         LumoBase::CaseFold::CodePage1252()));
+    CHECK(LumoBase::PartBelow(PString("C:\\CAF\xc9\\x\\y"), PString("c:\\caf\xe9"), none,
+                              LumoBase::CaseFold::CodePage1252()) == PString("x\\y"));
+    // Without the code page's rule only ASCII letters fold.
+    CHECK_FALSE(IsSameOrInside(PString("C:\\\xe4\\b"), PString("C:\\\xc4"), none,
+                               LumoBase::CaseFold()));
 }
 
 TEST_CASE("code page 932: a trail byte is compared exactly and never ends a directory") {

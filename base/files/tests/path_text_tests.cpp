@@ -251,3 +251,29 @@ TEST_CASE("in a single-byte code page each pass answers what rewriting the first
         CHECK(std::string(p) == doubles);
     }
 }
+
+TEST_CASE("long-path prefixes, a leading slash and a bare drive") {
+    // A ".." never climbs over the share of \\?\UNC\server\share, nor over the drive.
+    CHECK(Join("\\\\?\\UNC\\server\\share\\a", "..\\..\\..\\x") ==
+          "\\\\?\\UNC\\server\\share\\..\\..\\x");
+    CHECK(Join("\\\\?\\unc\\server\\share", "x") == "\\\\?\\unc\\server\\share\\x");
+    CHECK(Join("\\\\?\\C:\\a\\b", "..\\..\\..\\x") == "\\\\?\\C:\\..\\x");
+    CHECK(WithoutLongPrefix(PString("\\\\?\\C:\\a")) == PString("C:\\a"));
+    CHECK(WithoutLongPrefix(PString("\\\\.\\c:\\a")) == PString("c:\\a"));
+    CHECK(WithoutLongPrefix(PString("\\\\?\\UNC\\server\\share\\a")) ==
+          PString("\\\\server\\share\\a"));
+    // A volume name has no other form; plain paths stay as they are.
+    CHECK(WithoutLongPrefix(PString("\\\\?\\Volume{1}\\a")) == PString("\\\\?\\Volume{1}\\a"));
+    CHECK(WithoutLongPrefix(PString("\\\\server\\share")) == PString("\\\\server\\share"));
+
+    PString directory, name;
+    SplitPattern(PString("/*.log"), directory, name, LeadBytes());
+    CHECK(directory == PString("\\"));
+    CHECK(name == PString("*.log"));
+    SplitPattern(PString("/logs\\*.log"), directory, name, LeadBytes());
+    CHECK(directory == PString("\\logs"));
+
+    CHECK(IsBareDrive(PString("D:")));
+    CHECK_FALSE(IsBareDrive(PString("D:\\")));
+    CHECK_FALSE(IsBareDrive(PString("1:")));
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Names compared the way the file system compares them: the case of letters
+// folded by the system's own rule for its ANSI code page, and wildcard patterns
+// matched by the platform's rules. A listing may also answer entries whose short
+// (8.3) name matched, so the long name is checked again before anything is done to
+// the entry.
+
+#include "strings/lead_bytes.h"
+#include "strings/pstring.h"
+
+namespace LumoBase {
+
+// The upper-case form of each single-byte character. Double-byte characters are
+// never folded: they are compared exactly.
+class CaseFold {
+public:
+    // ASCII letters only.
+    CaseFold();
+    unsigned char Upper(unsigned char byte) const { return upper_[byte]; }
+    // lower folds to upper from now on; answers *this for chaining.
+    CaseFold& Set(unsigned char lower, unsigned char upper);
+    // Code page 1252 (Western European), for tests on any machine.
+    static CaseFold CodePage1252();
+
+private:
+    unsigned char upper_[256];
+};
+
+// The fold of the system's ANSI code page: on Windows as CharUpperBuffA answers
+// for each single byte (read once), elsewhere ASCII only.
+const CaseFold& SystemCaseFold();
+
+// Whether name holds a character that makes it a pattern: "*", "?", or one of the
+// platform's own "<", ">", '"'.
+bool HasWildcards(const PString& name, const LeadBytes& rule = SystemLeadBytes());
+
+// Whether name (one component, no wildcards) matches pattern as a listing of the
+// platform matches a long name: "*" any run of characters; "*" before "." any run
+// up to the name's last "."; "?" one character, or none at a "." or at the end;
+// "." before "*", "?" or at the end of the pattern a "." or the end of the name
+// (so "*.*" matches every name and "*." names without an extension). Anything else
+// matches itself without regard to case. An empty name or pattern matches nothing.
+bool MatchesPattern(const PString& name, const PString& pattern,
+                    const LeadBytes& rule = SystemLeadBytes(),
+                    const CaseFold& fold = SystemCaseFold());
+
+}  // namespace LumoBase
