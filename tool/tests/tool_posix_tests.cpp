@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -57,6 +58,22 @@ Run Tool(const std::vector<std::string>& args) {
     Run run;
     run.code = ToolMain(args, run.out, run.err);
     return run;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// An image with a certificate table of `size` bytes at its end, then `after` more bytes.
+std::string Signed(std::string image, size_t after = 0) {
+    const size_t pe = static_cast<unsigned char>(image[0x3C]) | static_cast<unsigned char>(image[0x3D]) << 8;
+    const size_t optional = pe + 24;
+    const size_t directory = optional + (image[optional] == 0x0b && image[optional + 1] == 0x02 ? 112 : 96) + 4 * 8;
+    const uint32_t fields[2] = {static_cast<uint32_t>(image.size()), 16};
+    for (int f = 0; f < 2; ++f)
+        for (int b = 0; b < 4; ++b) image[directory + 4 * f + b] = static_cast<char>(fields[f] >> (8 * b));
+    return image + std::string("\x10\0\0\0\0\x02\x02\0", 8) + std::string(8, 'c') + std::string(after, 'x');
 }
 
 }  // namespace
@@ -154,4 +171,106 @@ TEST_CASE("stamp on Linux: never the launcher itself, a whole file or none") {
         CHECK(WriteVerifiedFile(Windows(folder / "new.exe"), {1, 2, 3}));
         CHECK(Read(folder / "new.exe") == std::string("\1\2\3"));
     }
+}
+
+TEST_CASE("stamp never writes an input, however the output names it") {
+    Folder folder;
+    mkdir((folder / "Lib").c_str(), 0755);
+    const std::string launcher = folder / "launcher.exe", library = folder / "Lib/msvcrt.dll";
+    Write(launcher, Read(kImages + "/pe32plus_no_resources"));
+    Write(library, Read(kImages + "/pe32plus"));
+    Write(folder / "setup.ini", "[General]\r\nRun=app.exe\r\n");
+    link(library.c_str(), (folder / "hard.dll").c_str());
+    symlink("setup.ini", (folder / "settings.lnk").c_str());
+    const std::string files[] = {Read(launcher), Read(library), Read(folder / "setup.ini")};
+    const struct {
+        const char* output;
+        const char* what;
+    } cases[] = {{"lib/MSVCRT.DLL", "the library given as --msvcrt"},
+                 {"hard.dll", "the library given as --msvcrt"},
+                 {"./Lib/../setup.INI", "the settings file"},
+                 {"settings.lnk", "the settings file"}};
+    for (const auto& c : cases) {
+        CAPTURE(c.output);
+        const Run run = Tool({"stamp", launcher, "--msvcrt", library, "--arch", "x86-64", "--settings",
+                              folder / "setup.ini", "-o", folder / c.output});
+        CHECK(run.code == 2);
+        CHECK(run.err.find(std::string("the output must not be ") + c.what) != std::string::npos);
+        CHECK(Read(launcher) == files[0]);
+        CHECK(Read(library) == files[1]);
+        CHECK(Read(folder / "setup.ini") == files[2]);
+        CHECK_FALSE(Exists(folder / (std::string(c.output) + ".tbnew")));
+    }
+}
+
+TEST_CASE("stamp: the side file is new, a read-only output stays, the same inputs give the same bytes") {
+    Folder folder;
+    const std::string launcher = folder / "launcher.exe";
+    Write(launcher, Read(kImages + "/pe32plus_no_resources"));
+    Write(folder / "msvcrt.dll", Read(kImages + "/pe32plus"));
+    const auto stamp = [&](const std::string& output, const std::string& library = "msvcrt.dll") {
+        return Tool({"stamp", launcher, "--msvcrt", folder / library, "--arch", "x86-64", "-o", folder / output});
+    };
+    // Someone's file where the side file would go, and the library under the next name.
+    Write(folder / "a.exe.tbnew", "mine");
+    Write(folder / "a.exe.TBNEW2", Read(kImages + "/pe32plus"));
+    CHECK(stamp("a.exe", "a.exe.tbnew2").out.find("stamped ") == 0);
+    CHECK(Read(folder / "a.exe.tbnew") == "mine");
+    CHECK(Read(folder / "a.exe.TBNEW2") == Read(kImages + "/pe32plus"));
+    CHECK_FALSE(Exists(folder / "a.exe.tbnew3"));
+    CHECK(Read(folder / "a.exe").size() > Read(launcher).size());
+
+    stamp("b.exe");
+    CHECK(Read(folder / "b.exe") == Read(folder / "a.exe"));
+
+    chmod((folder / "b.exe").c_str(), 0444);
+    const std::string kept = Read(folder / "b.exe");
+    const Run refused = stamp("B.exe");
+    CHECK(refused.code == 2);
+    CHECK(refused.err.find("is read-only") != std::string::npos);
+    CHECK(Read(folder / "b.exe") == kept);
+}
+
+TEST_CASE("signed launchers: check tells, a misplaced table is an error, stamp refuses with its own code") {
+    Folder folder;
+    const std::string image = Read(kImages + "/pe32");
+    Write(folder / "plain.exe", image);
+    Write(folder / "signed.exe", Signed(image));
+    Write(folder / "appended.exe", Signed(image, 5));
+    Write(folder / "msvcrt.dll", Read(kImages + "/pe32"));
+    CHECK(Tool({"check", folder / "plain.exe"}).out.find("\nsignature: none\n") != std::string::npos);
+    const Run present = Tool({"check", folder / "signed.exe", "--json"});
+    CHECK(present.out.find("\"signature\":\"present\"") != std::string::npos);
+    CHECK(present.out.find("signature-misplaced") == std::string::npos);
+    const Run appended = Tool({"check", folder / "appended.exe"});
+    CHECK(appended.out.find("\nsignature: present\n") != std::string::npos);
+    CHECK(appended.out.find("error: signature-misplaced: ") != std::string::npos);
+
+    const Run stamp = Tool({"stamp", folder / "signed.exe", "--msvcrt", folder / "msvcrt.dll", "-o", folder / "out.exe"});
+    CHECK(stamp.code == 3);
+    CHECK(stamp.err.find("stamp the unsigned launcher, then sign the stamped copy") != std::string::npos);
+    CHECK_FALSE(Exists(folder / "out.exe"));
+}
+
+TEST_CASE("check on Linux: a UTF-8 byte-order mark, Run's bytes in the launcher's code page") {
+    Folder folder;
+    Write(folder / "setup.exe", Read(kImages + "/pe32"));
+    Write(folder / "Caf\xC3\xA9.exe", "MZ");
+    Write(folder / "\xE8\xA1\xA8.exe", "MZ");  // U+8868, 0x95 0x5C in code page 932
+    const auto codes = [&](const std::string& settings, std::vector<std::string> more = {}) {
+        Write(folder / "setup.ini", settings);
+        std::vector<std::string> args = {"check", folder / "setup.exe"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Tool(args).out;
+    };
+    CHECK(codes("\xEF\xBB\xBF[General]\r\nRun=Caf\xE9.exe\r\n").find("error: settings-bom: ") != std::string::npos);
+    const std::string plain = codes("[General]\r\nRun=Caf\xE9.exe\r\n");
+    CHECK(plain.find("settings-bom") == std::string::npos);
+    CHECK(plain.find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=Caf\xC3\xA9.exe\r\n").find("run-missing") != std::string::npos);
+    CHECK(codes("[General]\r\nRun=Caf\xE9.exe. \r\n").find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=\"Caf\xE9.exe. \" -q\r\n").find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n", {"--codepage", "932"}).find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n").find("run-missing") != std::string::npos);
+    CHECK(Tool({"check", folder / "setup.exe", "--codepage", "65001"}).code == 2);
 }
