@@ -152,6 +152,9 @@ compare("stamp a signed launcher", ["stamp", "signed/setup.exe", "--msvcrt", "li
         outputs=["out/s.exe"])
 # No input is written, however the output names it; a read-only output stays.
 compare("stamp onto a library", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll", "-o", "LIB/MSVCRT.DLL"])
+os.link(os.path.join(work, "lib/msvcrt.dll"), os.path.join(work, "lib/hard.dll"))
+compare("stamp onto a hard link of a library", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
+                                                "-o", "lib/hard.dll"])
 compare("stamp onto the settings", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
                                     "--settings", "clean/setup.ini", "-o", "./clean/../clean/SETUP.ini"])
 put("out/kept.exe", b"kept")

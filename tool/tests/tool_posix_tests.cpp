@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -63,17 +62,6 @@ Run Tool(const std::vector<std::string>& args) {
 bool Exists(const std::string& path) {
     struct stat info;
     return lstat(path.c_str(), &info) == 0;
-}
-
-// An image with a certificate table of `size` bytes at its end, then `after` more bytes.
-std::string Signed(std::string image, size_t after = 0) {
-    const size_t pe = static_cast<unsigned char>(image[0x3C]) | static_cast<unsigned char>(image[0x3D]) << 8;
-    const size_t optional = pe + 24;
-    const size_t directory = optional + (image[optional] == 0x0b && image[optional + 1] == 0x02 ? 112 : 96) + 4 * 8;
-    const uint32_t fields[2] = {static_cast<uint32_t>(image.size()), 16};
-    for (int f = 0; f < 2; ++f)
-        for (int b = 0; b < 4; ++b) image[directory + 4 * f + b] = static_cast<char>(fields[f] >> (8 * b));
-    return image + std::string("\x10\0\0\0\0\x02\x02\0", 8) + std::string(8, 'c') + std::string(after, 'x');
 }
 
 }  // namespace
@@ -229,27 +217,6 @@ TEST_CASE("stamp: the side file is new, a read-only output stays, the same input
     CHECK(refused.code == 2);
     CHECK(refused.err.find("is read-only") != std::string::npos);
     CHECK(Read(folder / "b.exe") == kept);
-}
-
-TEST_CASE("signed launchers: check tells, a misplaced table is an error, stamp refuses with its own code") {
-    Folder folder;
-    const std::string image = Read(kImages + "/pe32");
-    Write(folder / "plain.exe", image);
-    Write(folder / "signed.exe", Signed(image));
-    Write(folder / "appended.exe", Signed(image, 5));
-    Write(folder / "msvcrt.dll", Read(kImages + "/pe32"));
-    CHECK(Tool({"check", folder / "plain.exe"}).out.find("\nsignature: none\n") != std::string::npos);
-    const Run present = Tool({"check", folder / "signed.exe", "--json"});
-    CHECK(present.out.find("\"signature\":\"present\"") != std::string::npos);
-    CHECK(present.out.find("signature-misplaced") == std::string::npos);
-    const Run appended = Tool({"check", folder / "appended.exe"});
-    CHECK(appended.out.find("\nsignature: present\n") != std::string::npos);
-    CHECK(appended.out.find("error: signature-misplaced: ") != std::string::npos);
-
-    const Run stamp = Tool({"stamp", folder / "signed.exe", "--msvcrt", folder / "msvcrt.dll", "-o", folder / "out.exe"});
-    CHECK(stamp.code == 3);
-    CHECK(stamp.err.find("stamp the unsigned launcher, then sign the stamped copy") != std::string::npos);
-    CHECK_FALSE(Exists(folder / "out.exe"));
 }
 
 TEST_CASE("check on Linux: a UTF-8 byte-order mark, Run's bytes in the launcher's code page") {
