@@ -19,7 +19,8 @@ const std::set<std::string> kCodes = {
     "payload-missing", "payload-not-dll", "payload-wrong-arch", "payload-stand-in",
     "payload-no-version", "settings-missing", "preferred-empty", "preferred-malformed",
     "preferred-unmet", "run-empty", "run-cut", "run-missing", "run-climbs", "run-absolute",
-    "run-switch-slash", "run-quoted", "run-unclosed-quote", "box-text-empty", "value-cut"};
+    "run-switch-slash", "run-quoted", "run-unclosed-quote", "box-text-empty", "value-cut",
+    "settings-bom", "signature-misplaced"};
 
 }  // namespace
 

@@ -67,6 +67,13 @@ std::string VersionFault(const std::string& text) {
     return "";
 }
 
+// Windows drops the dots and blanks that end a file name.
+std::string WithoutTrailingDots(std::string path) {
+    const size_t name = path.rfind('\\') + 1;
+    while (path.size() > name && (path.back() == '.' || path.back() == ' ')) path.pop_back();
+    return path;
+}
+
 bool IsAbsolute(const std::string& program) {
     if (program.size() >= 2 && program[1] == ':' &&
         ((program[0] >= 'A' && program[0] <= 'Z') || (program[0] >= 'a' && program[0] <= 'z')))
@@ -142,12 +149,17 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
         Add(findings, Severity::kWarning, "run-switch-slash",
             "the slashes after the program become backslashes: the program gets" + turned);
     }
+    // Whether the program a Run value names is there, found as Windows finds it.
+    const auto exists = [&input](const std::string& value) {
+        if (!input.fileExists) return false;
+        const std::string named = input.fileSystemText ? input.fileSystemText(value) : value;
+        return input.fileExists(WithoutTrailingDots(RunProgramFor(input.folder, named)));
+    };
     const std::string path = RunProgramFor(input.folder, run);
-    if (!input.fileExists || !input.fileExists(path)) {
+    if (!exists(run)) {
         // A quoted value loses its one pair of quotes in the profile reader.
         const std::string hint =
-            !quoted && rest.find_first_not_of(" \t") != std::string::npos &&
-                    input.fileExists && input.fileExists(RunProgramFor(input.folder, "\"" + run + "\""))
+            !quoted && rest.find_first_not_of(" \t") != std::string::npos && exists("\"" + run + "\"")
                 ? " (a program name with a blank must be quoted twice: Run=\"\"" + run + "\"\")"
                 : "";
         Add(findings, Severity::kError, "run-missing",
@@ -189,6 +201,11 @@ void CheckSettings(const CheckInput& input, std::vector<Finding>& findings) {
                 ": every value is empty and the launcher starts nothing");
         return;
     }
+    if (input.settingsUtf8Bom)
+        Add(findings, Severity::kError, "settings-bom",
+            "the settings file starts with a UTF-8 byte-order mark: Windows' profile reader does not "
+            "skip it, so the launcher cannot see the first section; save it without one (ANSI, or "
+            "UTF-16)");
     const Settings& seen = input.seen;
     if (seen.preferredVersion.empty()) {
         Add(findings, Severity::kWarning, "preferred-empty",
@@ -251,6 +268,14 @@ CheckReport CheckLauncher(const CheckInput& input) {
     uint32_t high = 0, low = 0;
     if (ReadImageFixedVersion(image, size, high, low)) report.launcherVersion = VersionText(high, low);
     if (info.isDll) Add(findings, Severity::kError, "launcher-unreadable", "the launcher is a DLL");
+    report.signature = info.certificateOffset || info.certificateSize;
+    // A signature verifies only where its table is the last thing in the file.
+    if (report.signature &&
+        static_cast<uint64_t>(info.certificateOffset) + info.certificateSize != size)
+        Add(findings, Severity::kError, "signature-misplaced",
+            "the certificate table (" + Number(info.certificateSize) + " bytes at offset " +
+                Number(info.certificateOffset) + ") does not end where the file does (" + Number(size) +
+                " bytes): the signature cannot be verified; sign the file again as the last step");
     if (info.subsystem != 2)
         Add(findings, Severity::kError, "launcher-not-gui",
             "the launcher is not of the GUI subsystem (" + Number(info.subsystem) +
@@ -357,7 +382,8 @@ std::string FormatText(const CheckInput& input, const CheckReport& report) {
     std::string out = "launcher: " + input.launcherPath + "\nversion:  " +
                       (report.launcherVersion.empty() ? "none" : report.launcherVersion) +
                       "\nsettings: " + input.settingsPath +
-                      "\nfolder:   " + input.folder + "\n";
+                      "\nfolder:   " + input.folder +
+                      "\nsignature: " + (report.signature ? "present" : "none") + "\n";
     for (const PayloadReport& p : report.payloads) {
         out += "payload " + Number(p.id) + " " + p.name + ": ";
         if (!p.present) {
@@ -377,7 +403,9 @@ std::string FormatJson(const CheckInput& input, const CheckReport& report) {
     std::string out = "{\"launcher\":" + JsonString(input.launcherPath) + ",\"launcherVersion\":" +
                       (report.launcherVersion.empty() ? "null" : JsonString(report.launcherVersion)) +
                       ",\"settings\":" + JsonString(input.settingsPath) +
-                      ",\"folder\":" + JsonString(input.folder) + ",\"payloads\":[";
+                      ",\"folder\":" + JsonString(input.folder) +
+                      ",\"signature\":" + (report.signature ? "\"present\"" : "\"none\"") +
+                      ",\"payloads\":[";
     for (size_t i = 0; i < report.payloads.size(); ++i) {
         const PayloadReport& p = report.payloads[i];
         if (i) out += ",";

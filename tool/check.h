@@ -33,6 +33,7 @@ struct CheckInput {
     std::string launcherPath, settingsPath, folder;
     std::vector<unsigned char> launcher;  // the whole file
     bool settingsExist = false;
+    bool settingsUtf8Bom = false;  // the file starts with EF BB BF
     Settings seen;    // as the launcher reads them (511 characters at most)
     Settings whole;   // read through a large buffer: longer values show as cut
     // The architecture the launcher and its libraries must have (machine field).
@@ -41,10 +42,14 @@ struct CheckInput {
     const std::vector<std::string>* allowList = nullptr;
     // Whether a file exists at a full path (not a directory).
     std::function<bool(const std::string&)> fileExists;
+    // The Run value's bytes as the file system names them, where it does not take
+    // the launcher's code page itself (Linux names files in UTF-8); none: as they are.
+    std::function<std::string(const std::string&)> fileSystemText;
 };
 
 struct CheckReport {
     std::string launcherVersion;  // its fixed file version; "" without a version resource
+    bool signature = false;       // it carries a certificate table
     std::vector<PayloadReport> payloads;
     std::vector<Finding> findings;
     int Errors() const;

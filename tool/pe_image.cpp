@@ -209,6 +209,7 @@ bool ReadPeInfo(const unsigned char* data, size_t size, PeInfo& info) {
     info.isDll = (h.characteristics & 0x2000) != 0;
     info.subsystem = static_cast<uint16_t>(h.subsystem);
     info.importsReadable = ReadImports(image, h, info.imports);
+    PeLayout::Directory(image, h, 4, info.certificateOffset, info.certificateSize);
     return true;
 }
 

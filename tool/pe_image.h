@@ -24,6 +24,9 @@ struct PeInfo {
     // empty list). When false, `imports` holds what was read before the fault.
     bool importsReadable = false;
     std::vector<PeImport> imports;
+    // The certificate table (security directory): a file offset, not an address,
+    // and its size. Both 0 in an unsigned image.
+    uint32_t certificateOffset = 0, certificateSize = 0;
 };
 
 // False when `data` is not a PE image (MZ, e_lfanew, "PE\0\0", optional header sane).

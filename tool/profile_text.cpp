@@ -140,7 +140,11 @@ ProfileText::ProfileText(const std::string& bytes) {
             }
         }
         Key key;
-        const size_t equals = text.find(u'=', start);
+        // Looked for within the line alone: a search to the next "=" of the file
+        // would make a run of lines without one quadratic.
+        const size_t equals = static_cast<size_t>(
+            std::find(text.begin() + static_cast<std::ptrdiff_t>(start),
+                      text.begin() + static_cast<std::ptrdiff_t>(end), u'=') - text.begin());
         key.hasValue = equals < end;
         if (key.hasValue) {
             size_t nameEnd = equals;

@@ -9,6 +9,8 @@
 #include "tool_platform.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 namespace Tarnbolt {
 namespace {
@@ -18,11 +20,30 @@ const char kUsage[] =
     "       tarnbolt-tool check LAUNCHER.exe [SETTINGS.ini] [--dir FOLDER] [--json]\n"
     "       tarnbolt-tool stamp LAUNCHER.exe [--msvcrt F] [--msvcp60 F] [--msvcirt F]\n"
     "                           [--comctl32 F] -o OUT.exe [--settings SETTINGS.ini] [--json]\n"
-    "both take --arch x86-64 for the x86-64 test build of the launcher (default i386)\n";
+    "both take --arch x86-64 for the x86-64 test build of the launcher (default i386)\n"
+    "and --codepage N, the ANSI code page of the Windows the launcher runs on (default 1252)\n";
+
+// stamp's answer for a signed launcher: the remedy differs from any other refusal.
+const int kExitSigned = 3;
+
+const char kCodePages[] = "--codepage takes a Windows ANSI code page: 874, 932, 936, 949, 950 or 1250 to 1258";
 
 // The product is a 32-bit launcher, and every build of the tool checks for one
 // unless told otherwise (--arch x86-64: the x86-64 test build of the launcher).
 const uint16_t kI386 = 0x14c, kX64 = 0x8664;
+
+// The ANSI code pages of Windows (the Linux tool reads Run's bytes in one of them).
+bool ParseCodePage(const std::string& text, unsigned& codePage) {
+    static const unsigned known[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                     1252, 1253, 1254, 1255, 1256, 1257, 1258};
+    for (unsigned page : known) {
+        if (text == std::to_string(page)) {
+            codePage = page;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool ParseArch(const std::string& name, uint16_t& machine) {
     if (name == "i386") machine = kI386;
@@ -76,7 +97,7 @@ int Usage(std::string& err, const std::string& why) {
 }
 
 int Check(const std::string& launcher, const std::string& settings, const std::string& dir,
-          uint16_t machine, bool json, std::string& out, std::string& err) {
+          uint16_t machine, unsigned codePage, bool json, std::string& out, std::string& err) {
     CheckInput input;
     input.launcherPath = FullPath(launcher);
     if (!ReadBytes(input.launcherPath, input.launcher)) {
@@ -90,6 +111,10 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
     while (input.folder.size() > 3 && input.folder.back() == '\\') input.folder.pop_back();
     if (input.folder.size() == 3 && input.folder[1] == ':') input.folder.resize(2);
     input.settingsExist = IsFile(input.settingsPath);
+    std::vector<unsigned char> settingsBytes;
+    input.settingsUtf8Bom = input.settingsExist && ReadBytes(input.settingsPath, settingsBytes) &&
+                            settingsBytes.size() >= 3 && settingsBytes[0] == 0xEF &&
+                            settingsBytes[1] == 0xBB && settingsBytes[2] == 0xBF;
     if (input.settingsExist) {
         ReadSettingsFile(input.settingsPath, input.seen, kSettingBufferSize);
         // Large enough to tell a value the launcher cuts from one it keeps whole.
@@ -98,6 +123,7 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
     input.machine = machine;
     input.allowList = &AllowList(machine);
     input.fileExists = IsFile;
+    input.fileSystemText = [codePage](const std::string& run) { return FileSystemText(run, codePage); };
 
     const CheckReport report = CheckLauncher(input);
     out += json ? Utf8FromAnsi(FormatJson(input, report)) : FormatText(input, report);
@@ -116,8 +142,9 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
                              {"--msvcp60", kPayloadMsvcp60, "msvcp60.dll", ""},
                              {"--msvcirt", kPayloadMsvcirt, "msvcirt.dll", ""},
                              {"--comctl32", kPayloadComctl32, "comctl32.dll", ""}};
-    std::string launcher, output, settings, arch;
+    std::string launcher, output, settings, arch, page;
     uint16_t machine = kI386;
+    unsigned codePage = 1252;
     bool json = false;
     for (size_t i = 1; i < args.size(); ++i) {
         bool known = false;
@@ -137,6 +164,9 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
         } else if (args[i] == "--arch") {
             if (!Value(args, i, arch) || !ParseArch(arch, machine))
                 return Usage(err, "--arch takes i386 or x86-64");
+        } else if (args[i] == "--codepage") {
+            if (!Value(args, i, page) || !ParseCodePage(page, codePage))
+                return Usage(err, kCodePages);
         } else if (!args[i].empty() && args[i][0] == '-') {
             return Usage(err, "unknown option " + args[i]);
         } else if (launcher.empty()) {
@@ -149,8 +179,24 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
     if (output.empty()) return Usage(err, "no output named (-o)");
     launcher = FullPath(launcher);
     output = FullPath(output);
-    if (SamePath(launcher, output)) {
-        err += "tarnbolt-tool: the output must not be the launcher: the input is never written\n";
+    if (!settings.empty()) settings = FullPath(settings);
+    // No input is ever written: the output is none of them, however it is spelt.
+    std::vector<std::pair<std::string, std::string>> inputs = {{"the launcher", launcher}};
+    for (StampSource& source : sources) {
+        if (source.path.empty()) continue;
+        source.path = FullPath(source.path);
+        inputs.push_back({"the library given as " + std::string(source.option), source.path});
+    }
+    if (!settings.empty()) inputs.push_back({"the settings file", settings});
+    for (const auto& input : inputs) {
+        if (SamePath(input.second, output)) {
+            err += "tarnbolt-tool: the output must not be " + input.first + " (" + input.second +
+                   "): an input is never written\n";
+            return 2;
+        }
+    }
+    if (IsReadOnly(output)) {
+        err += "tarnbolt-tool: " + output + " is read-only: it is not replaced\n";
         return 2;
     }
 
@@ -159,14 +205,21 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
         err += "tarnbolt-tool: cannot read " + launcher + "\n";
         return 2;
     }
+    PeInfo launcherInfo;
+    if (ReadPeInfo(image.data(), image.size(), launcherInfo) &&
+        (launcherInfo.certificateOffset || launcherInfo.certificateSize)) {
+        err += "tarnbolt-tool: " + launcher + " is signed, and stamping would break its signature: "
+               "stamp the unsigned launcher, then sign the stamped copy\n";
+        return kExitSigned;
+    }
     uint32_t preferredHigh = 0, preferredLow = 0;
     if (!settings.empty()) {
-        if (!IsFile(FullPath(settings))) {
-            err += "tarnbolt-tool: there is no settings file " + FullPath(settings) + "\n";
+        if (!IsFile(settings)) {
+            err += "tarnbolt-tool: there is no settings file " + settings + "\n";
             return 2;
         }
         Settings read;
-        ReadSettingsFile(FullPath(settings), read, kSettingBufferSize);
+        ReadSettingsFile(settings, read, kSettingBufferSize);
         Launcher::ParseVersion(read.preferredVersion, preferredHigh, preferredLow);
     }
 
@@ -176,7 +229,7 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
         if (source.path.empty()) continue;
         StampItem item;
         item.id = static_cast<uint32_t>(source.id);
-        const std::string path = FullPath(source.path);
+        const std::string& path = source.path;
         PeInfo info;
         uint32_t high = 0, low = 0;
         std::string fault;
@@ -206,7 +259,7 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
     std::vector<unsigned char> stamped;
     if (!StampResources(image, "DLL", items, stamped)) {
         err += "tarnbolt-tool: " + launcher + " cannot take the libraries (not a launcher image, "
-               "signed, or no room for a section header)\n";
+               "bytes after its last section, or no room for a section header)\n";
         return 2;
     }
     if (!WriteVerifiedFile(output, stamped)) {
@@ -214,17 +267,23 @@ int Stamp(const std::vector<std::string>& args, std::string& out, std::string& e
         return 2;
     }
     out += "stamped " + output + "\n";
-    return Check(output, settings, "", machine, json, out, err);
+    return Check(output, settings, "", machine, codePage, json, out, err);
 }
 
 }  // namespace
 
 bool WriteVerifiedFile(const std::string& path, const std::vector<unsigned char>& bytes,
                        StreamWrite write) {
-    const std::string side = path + ".tbnew";
-    const std::string text(bytes.begin(), bytes.end());
-    std::FILE* file = std::fopen(NativePath(side).c_str(), "wb");
+    // A side file of a name nobody has yet: created new, it is neither an input
+    // nor anyone's file.
+    std::string side;
+    std::FILE* file = nullptr;
+    for (int n = 1; !file && n <= 100; ++n) {
+        side = path + ".tbnew" + (n == 1 ? std::string() : std::to_string(n));
+        file = CreateNew(side);
+    }
     if (!file) return false;
+    const std::string text(bytes.begin(), bytes.end());
     bool ok = WriteWholeText(file, text, write) && Flush(file);
     // A failed close may have lost buffered bytes.
     if (std::fclose(file) != 0) ok = false;
@@ -241,8 +300,9 @@ int ToolMain(const std::vector<std::string>& args, std::string& out, std::string
         return 0;
     }
     if (args[0] == "check") {
-        std::string launcher, settings, dir, arch;
+        std::string launcher, settings, dir, arch, page;
         uint16_t machine = kI386;
+        unsigned codePage = 1252;
         bool json = false;
         for (size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--json") {
@@ -250,6 +310,8 @@ int ToolMain(const std::vector<std::string>& args, std::string& out, std::string
             } else if (args[i] == "--arch") {
                 if (!Value(args, i, arch) || !ParseArch(arch, machine))
                     return Usage(err, "--arch takes i386 or x86-64");
+            } else if (args[i] == "--codepage") {
+                if (!Value(args, i, page) || !ParseCodePage(page, codePage)) return Usage(err, kCodePages);
             } else if (args[i] == "--dir") {
                 if (!Value(args, i, dir)) return Usage(err, "--dir needs a folder");
             } else if (!args[i].empty() && args[i][0] == '-') {
@@ -263,7 +325,7 @@ int ToolMain(const std::vector<std::string>& args, std::string& out, std::string
             }
         }
         if (launcher.empty()) return Usage(err, "no launcher named");
-        return Check(launcher, settings, dir, machine, json, out, err);
+        return Check(launcher, settings, dir, machine, codePage, json, out, err);
     }
     if (args[0] == "stamp") return Stamp(args, out, err);
     return Usage(err, "unknown command " + args[0]);

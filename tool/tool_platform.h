@@ -21,8 +21,15 @@ std::string NativePath(const std::string& path);
 // Whether a file (not a directory) is there.
 bool IsFile(const std::string& path);
 
-// Whether two full paths name the same file, so that writing one writes the other.
+// Whether two full paths name the same file, so that writing one writes the other
+// (the same file by any spelling or link).
 bool SamePath(const std::string& a, const std::string& b);
+
+// Whether a file is there and read-only (Windows refuses to replace it).
+bool IsReadOnly(const std::string& path);
+
+// A new file opened for writing, or null where the name is taken (or cannot be made).
+std::FILE* CreateNew(const std::string& path);
 
 // Makes what was written to `file` durable before it is closed.
 bool Flush(std::FILE* file);
@@ -37,6 +44,11 @@ void ReadSettingsFile(const std::string& path, Settings& settings, unsigned long
 
 // JSON is UTF-8; paths and settings come in the ANSI code page.
 std::string Utf8FromAnsi(const std::string& text);
+
+// Text of the launcher's ANSI code page as this system's file names spell it:
+// Windows takes the bytes as they are; Linux names files in UTF-8. Bytes that do
+// not convert stay as they are.
+std::string FileSystemText(const std::string& ansi, unsigned codePage);
 
 }  // namespace ToolPlatform
 }  // namespace Tarnbolt

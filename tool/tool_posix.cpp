@@ -10,12 +10,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace Tarnbolt {
@@ -72,15 +73,6 @@ std::string Directory(const std::string& path) {
     return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
-// The real path of a file, or "" where there is none.
-std::string RealPath(const std::string& path) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real) return std::string();
-    const std::string text = real;
-    std::free(real);
-    return text;
-}
-
 }  // namespace
 
 std::string FullPath(const std::string& path) {
@@ -111,9 +103,26 @@ bool IsFile(const std::string& path) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    const std::string realA = RealPath(NativePath(a)), realB = RealPath(NativePath(b));
-    if (!realA.empty() && !realB.empty()) return realA == realB;
+    // One file whatever leads to it: a link, another case, a hard link.
+    struct stat infoA, infoB;
+    if (stat(NativePath(a).c_str(), &infoA) == 0 && stat(NativePath(b).c_str(), &infoB) == 0)
+        return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
     return NativePath(a) == NativePath(b);
+}
+
+bool IsReadOnly(const std::string& path) {
+    // Read-only as Wine shows it: no one may write (root could, but Windows would not).
+    struct stat info;
+    return stat(NativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
+std::FILE* CreateNew(const std::string& path) {
+    const int descriptor = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* stream = fdopen(descriptor, "wb");
+    if (!stream) close(descriptor);
+    return stream;
 }
 
 bool Flush(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
@@ -142,6 +151,46 @@ void ReadSettingsFile(const std::string& path, Settings& settings, unsigned long
     if (read) ReadSettingsText(bytes, settings, bufferSize);
 }
 
+namespace {
+
+void AppendUtf8(std::string& utf8, char32_t c) {
+    if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+        return;
+    }
+    if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (c >> 6));
+    } else {
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    utf8 += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+}  // namespace
+
+std::string FileSystemText(const std::string& ansi, unsigned codePage) {
+    if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return (c & 0x80) == 0; })) return ansi;
+    std::string utf8;
+    if (codePage == 1252) {
+        // Every byte stands for a character, the five Windows leaves undefined too.
+        for (unsigned char c : ansi) AppendUtf8(utf8, FromCodePage1252(c));
+        return utf8;
+    }
+    const iconv_t convert = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+    if (convert == reinterpret_cast<iconv_t>(-1)) return ansi;
+    std::string in = ansi;
+    utf8.assign(in.size() * 4, '\0');
+    char* from = &in[0];
+    char* to = &utf8[0];
+    size_t left = in.size(), room = utf8.size();
+    const bool converted = iconv(convert, &from, &left, &to, &room) != static_cast<size_t>(-1);
+    iconv_close(convert);
+    if (!converted) return ansi;
+    utf8.resize(utf8.size() - room);
+    return utf8;
+}
+
 std::string Utf8FromAnsi(const std::string& text) {
     // Paths are UTF-8 here and pass as they are; a byte that begins no UTF-8
     // character is taken as code page 1252, as the settings reader takes it.
@@ -154,14 +203,7 @@ std::string Utf8FromAnsi(const std::string& text) {
             i += length;
             continue;
         }
-        const char32_t c = FromCodePage1252(static_cast<unsigned char>(text[i++]));
-        if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        }
-        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        AppendUtf8(utf8, FromCodePage1252(static_cast<unsigned char>(text[i++])));
     }
     return utf8;
 }

@@ -133,6 +133,51 @@ put("clean/bin/app.exe", b"MZ")
 compare("check a clean package", ["check", "clean/setup.exe"])
 put("clean/setup.ini", settings["sound"].replace(b"6.1.8637.0", b"0.0.0.1").replace(b" -q", b" /q"))
 compare("check a package with a warning", ["check", "clean/setup.exe", "--json"])
+# Signed launchers: the table at the end, then with bytes after it; stamp refuses both.
+def signed(image, after=b""):
+    image = bytearray(image)
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    optional = pe + 24
+    directory = optional + (112 if image[optional:optional + 2] == b"\x0b\x02" else 96) + 4 * 8
+    image[directory:directory + 8] = len(image).to_bytes(4, "little") + (16).to_bytes(4, "little")
+    return bytes(image) + b"\x10\0\0\0\0\x02\x02\0" + b"c" * 8 + after
+
+
+put("signed/setup.exe", signed(launcher))
+put("signed/setup.ini", settings["sound"])
+put("signed/appended.exe", signed(launcher, b"x" * 5))
+compare("check a signed launcher", ["check", "signed/setup.exe", "--json"])
+compare("check a signature that is not at the end", ["check", "signed/appended.exe", "signed/setup.ini"])
+compare("stamp a signed launcher", ["stamp", "signed/setup.exe", "--msvcrt", "lib/msvcrt.dll", "-o", "out/s.exe"],
+        outputs=["out/s.exe"])
+# No input is written, however the output names it; a read-only output stays.
+compare("stamp onto a library", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll", "-o", "LIB/MSVCRT.DLL"])
+os.link(os.path.join(work, "lib/msvcrt.dll"), os.path.join(work, "lib/hard.dll"))
+compare("stamp onto a hard link of a library", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
+                                                "-o", "lib/hard.dll"])
+compare("stamp onto the settings", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
+                                    "--settings", "clean/setup.ini", "-o", "./clean/../clean/SETUP.ini"])
+put("out/kept.exe", b"kept")
+os.chmod(os.path.join(work, "out/kept.exe"), 0o444)
+compare("stamp onto a read-only file", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
+                                        "-o", "out/Kept.exe"])
+put("out/side.exe.tbnew", b"mine")
+compare("stamp beside someone's file", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll",
+                                        "-o", "out/side.exe"], outputs=["out/side.exe"])
+if read(os.path.join(work, "out/side.exe.tbnew")) != b"mine":
+    failures.append("stamp beside someone's file: the file out/side.exe.tbnew was written")
+# A byte-order mark; Run's bytes in code page 1252, a trailing dot and blank dropped.
+put("bom/setup.exe", launcher)
+put("bom/setup.ini", b"\xef\xbb\xbf" + settings["sound"])
+put("bom/bin/app.exe", b"MZ")
+compare("check settings with a UTF-8 byte-order mark", ["check", "bom/setup.exe"])
+put("ansi/setup.exe", launcher)
+put("ansi/Caf\u00e9 \u00c0.exe", b"MZ")
+for name, run_value in (("1252", b"Caf\xe9 \xc0.exe"), ("trailing", b"\"Caf\xe9 \xc0.exe. .\" -q"),
+                        ("utf-8", "Caf\u00e9 \u00c0.exe".encode())):
+    put("ansi/setup.ini", b"[General]\r\nRun=" + run_value + b"\r\n")
+    compare(f"check a Run in code page 1252 ({name})", ["check", "ansi/setup.exe", "--codepage", "1252"])
+compare("an unknown code page", ["check", "ansi/setup.exe", "--codepage", "65001"])
 compare("no command", [])
 compare("an unknown option", ["check", "--frobnicate"])
 compare("stamp without output", ["stamp", "sound/setup.exe", "--msvcrt", "lib/msvcrt.dll"])

@@ -59,6 +59,11 @@ Run Tool(const std::vector<std::string>& args) {
     return run;
 }
 
+bool Exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
 }  // namespace
 
 TEST_CASE("paths: the launcher's form, names found without regard to case") {
@@ -154,4 +159,75 @@ TEST_CASE("stamp on Linux: never the launcher itself, a whole file or none") {
         CHECK(WriteVerifiedFile(Windows(folder / "new.exe"), {1, 2, 3}));
         CHECK(Read(folder / "new.exe") == std::string("\1\2\3"));
     }
+}
+
+TEST_CASE("stamp never writes an input, however the output names it") {
+    Folder folder;
+    mkdir((folder / "Lib").c_str(), 0755);
+    const std::string launcher = folder / "launcher.exe", library = folder / "Lib/msvcrt.dll";
+    Write(launcher, Read(kImages + "/pe32plus_no_resources"));
+    Write(library, Read(kImages + "/pe32plus"));
+    Write(folder / "setup.ini", "[General]\r\nRun=app.exe\r\n");
+    link(library.c_str(), (folder / "hard.dll").c_str());
+    symlink("setup.ini", (folder / "settings.lnk").c_str());
+    const std::string files[] = {Read(launcher), Read(library), Read(folder / "setup.ini")};
+    const struct {
+        const char* output;
+        const char* what;
+    } cases[] = {{"lib/MSVCRT.DLL", "the library given as --msvcrt"},
+                 {"hard.dll", "the library given as --msvcrt"},
+                 {"./Lib/../setup.INI", "the settings file"},
+                 {"settings.lnk", "the settings file"}};
+    for (const auto& c : cases) {
+        CAPTURE(c.output);
+        const Run run = Tool({"stamp", launcher, "--msvcrt", library, "--arch", "x86-64", "--settings",
+                              folder / "setup.ini", "-o", folder / c.output});
+        CHECK(run.code == 2);
+        CHECK(run.err.find(std::string("the output must not be ") + c.what) != std::string::npos);
+        CHECK(Read(launcher) == files[0]);
+        CHECK(Read(library) == files[1]);
+        CHECK(Read(folder / "setup.ini") == files[2]);
+        CHECK_FALSE(Exists(folder / (std::string(c.output) + ".tbnew")));
+    }
+}
+
+TEST_CASE("stamp: the side file is a new one, the same inputs give the same bytes") {
+    Folder folder;
+    const std::string launcher = folder / "launcher.exe";
+    Write(launcher, Read(kImages + "/pe32plus_no_resources"));
+    Write(folder / "msvcrt.dll", Read(kImages + "/pe32plus"));
+    const auto stamp = [&](const std::string& output, const std::string& library = "msvcrt.dll") {
+        return Tool({"stamp", launcher, "--msvcrt", folder / library, "--arch", "x86-64", "-o", folder / output});
+    };
+    // Someone's file where the side file would go, and the library under the next name.
+    Write(folder / "a.exe.tbnew", "mine");
+    Write(folder / "a.exe.TBNEW2", Read(kImages + "/pe32plus"));
+    CHECK(stamp("a.exe", "a.exe.tbnew2").out.find("stamped ") == 0);
+    CHECK(Read(folder / "a.exe.tbnew") == "mine");
+    CHECK(Read(folder / "a.exe.TBNEW2") == Read(kImages + "/pe32plus"));
+    CHECK_FALSE(Exists(folder / "a.exe.tbnew3"));
+
+    stamp("b.exe");
+    CHECK(Read(folder / "b.exe") == Read(folder / "a.exe"));
+}
+
+TEST_CASE("check on Linux: a UTF-8 byte-order mark, Run's bytes in the launcher's code page") {
+    Folder folder;
+    Write(folder / "setup.exe", Read(kImages + "/pe32"));
+    Write(folder / "Caf\xC3\xA9.exe", "MZ");
+    Write(folder / "\xE8\xA1\xA8.exe", "MZ");  // U+8868, 0x95 0x5C in code page 932
+    const auto codes = [&](const std::string& settings, std::vector<std::string> more = {}) {
+        Write(folder / "setup.ini", settings);
+        std::vector<std::string> args = {"check", folder / "setup.exe"};
+        args.insert(args.end(), more.begin(), more.end());
+        return Tool(args).out;
+    };
+    CHECK(codes("\xEF\xBB\xBF[General]\r\nRun=Caf\xE9.exe\r\n").find("error: settings-bom: ") != std::string::npos);
+    const std::string plain = codes("[General]\r\nRun=Caf\xE9.exe\r\n");
+    CHECK(plain.find("settings-bom") == std::string::npos);
+    CHECK(plain.find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=Caf\xC3\xA9.exe\r\n").find("run-missing") != std::string::npos);
+    CHECK(codes("[General]\r\nRun=\"Caf\xE9.exe. \" -q\r\n").find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n", {"--codepage", "932"}).find("run-missing") == std::string::npos);
+    CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n").find("run-missing") != std::string::npos);
 }
