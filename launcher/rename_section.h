@@ -17,6 +17,10 @@ namespace Tarnbolt {
 // the new lines. Ctrl-Z end-of-file marks that end the text stay at its end.
 std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines);
 
+// Whether a line "target=source" of a [rename] section of the text names `source`
+// (ASCII case ignored): the boot that carries the section out has not happened yet.
+bool RenameSectionHolds(const std::string& text, const std::string& source);
+
 // What a run finds beside WININIT.INI from an earlier run that stopped or could not
 // clean up: its checked new text (.TBN) and the old file moved aside (.TBO).
 struct SideFiles {
