@@ -139,7 +139,7 @@ bool IsHexDigit(char c) {
 
 }  // namespace
 
-bool SamePath(const std::string& a, const std::string& b, const LumoBase::LeadBytes& rule) {
+bool SameAsciiPath(const std::string& a, const std::string& b, const LumoBase::LeadBytes& rule) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size();) {
         const size_t next = rule.Next(a, i);
@@ -155,7 +155,7 @@ bool IsStagedCopyName(const std::string& path, const std::string& directory,
                       const LumoBase::LeadBytes& rule) {
     const size_t slash = rule.FindLast(path, '\\');
     if (slash == std::string::npos || directory.empty() ||
-        !SamePath(path.substr(0, slash), directory, rule))
+        !SameAsciiPath(path.substr(0, slash), directory, rule))
         return false;
     const std::string name = path.substr(slash + 1);
     if (name.size() < 7 || name.size() > 10 || FoldAscii(name[0]) != 't' || FoldAscii(name[1]) != 'b')
@@ -163,7 +163,7 @@ bool IsStagedCopyName(const std::string& path, const std::string& directory,
     const size_t digits = name.size() - 6;
     for (size_t i = 2; i < 2 + digits; ++i)
         if (!IsHexDigit(name[i])) return false;
-    return SamePath(name.substr(name.size() - 4), ".tmp", rule);
+    return SameAsciiPath(name.substr(name.size() - 4), ".tmp", rule);
 }
 
 bool DelayedMovesHold(const std::string& value, const std::string& path,
@@ -172,7 +172,7 @@ bool DelayedMovesHold(const std::string& value, const std::string& path,
     for (size_t begin = 0; begin <= value.size();) {
         size_t end = value.find('\0', begin);
         if (end == std::string::npos) end = value.size();
-        if (SamePath(value.substr(begin, end - begin), wanted, rule)) return true;
+        if (SameAsciiPath(value.substr(begin, end - begin), wanted, rule)) return true;
         begin = end + 1;
     }
     return false;

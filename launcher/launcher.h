@@ -152,7 +152,7 @@ bool DelayedMovesHold(const std::string& value, const std::string& path,
 
 // Whether two paths are equal but for the case of ASCII letters (trail bytes are
 // never folded).
-bool SamePath(const std::string& a, const std::string& b,
+bool SameAsciiPath(const std::string& a, const std::string& b,
               const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // FNV-1a over bytes, continuing from `hash` (start with kFingerprintStart).

@@ -102,7 +102,7 @@ bool RenameSectionHolds(const std::string& text, const std::string& source) {
             size_t stop = end;
             while (stop > begin && (text[stop - 1] == '\n' || text[stop - 1] == '\r')) --stop;
             const size_t equals = text.find('=', begin);
-            if (equals < stop && SamePath(text.substr(equals + 1, stop - equals - 1), source))
+            if (equals < stop && SameAsciiPath(text.substr(equals + 1, stop - equals - 1), source))
                 return true;
         }
         begin = end;
