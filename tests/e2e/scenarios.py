@@ -490,9 +490,19 @@ def delayed_moves(s):
             for a, b in zip(items[0::2], items[1::2]) if a]
 
 
+def windows_file(s, name):
+    """A file of the Windows directory, its name in any case (the launcher writes
+    WININIT.INI, Wine's boot keeps wininit.bak), or None."""
+    folder = s.unix("C:\\windows")
+    for n in os.listdir(folder):
+        if n.lower() == name.lower():
+            return s.read("C:\\windows\\" + n)
+    return None
+
+
 def rename_lines(s):
     """The [rename] lines of WININIT.INI, or of the copy Wine's boot kept."""
-    text = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
+    text = b"".join(windows_file(s, n) or b"" for n in ("wininit.ini", "wininit.bak"))
     return [l for l in text.decode("latin-1").splitlines() if "=" in l]
 
 
@@ -571,7 +581,7 @@ def restart_pending(s, a, version):
 
     def queued():
         if version in NINE_X:
-            return s.read("C:\\windows\\wininit.ini")
+            return windows_file(s, "wininit.ini")
         return live_delayed_moves(s)
 
     before, staged = queued(), staged_copies(s)
@@ -636,7 +646,7 @@ def restart_without_effect(s, a, version):
         s.equal((code, box, probes), (0, None, []), run + ": exit code, box, started programs")
         s.equal(registration(s, version), None, run + ": no registration")
         if version in NINE_X:
-            s.equal(s.read("C:\\windows\\wininit.ini"), None, run + ": nothing in WININIT.INI")
+            s.equal(windows_file(s, "wininit.ini"), None, run + ": nothing in WININIT.INI")
         else:
             s.equal(delayed_moves(s), [], run + ": no delayed moves")
     # The runtime put in place by other means: the launch road, and nothing left.
