@@ -68,10 +68,13 @@ void AskForRestart() {
 // at the restart), so none stays when the run ends.
 struct ExtractedCopies {
     std::string path[3];
-    ~ExtractedCopies() {
-        for (const std::string& p : path)
+    void Remove() {
+        for (std::string& p : path) {
             if (!p.empty()) DeleteFileA(p.c_str());
+            p.clear();
+        }
     }
+    ~ExtractedCopies() { Remove(); }
 };
 
 }  // namespace
@@ -134,6 +137,8 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
     if (restartNeeded) {
         // Without the marker the next run could not tell a restart that failed.
         if (!g_launcher.RecordRestart(state, g_launcher.Deferred())) return false;
+        // Before the request: the restart may end this process.
+        extracted.Remove();
         AskForRestart();
     } else {
         g_launcher.RunProgram(g_run);
