@@ -83,28 +83,6 @@ std::string JoinBelow(const std::string& directory, const std::string& name,
 
 }  // namespace
 
-std::string VolumeOfPath(const std::string& path, const LumoBase::LeadBytes& rule) {
-    std::string volume;
-    if (path.size() >= 2 && path[1] == ':' && path[0] != '\\') {
-        volume = path.substr(0, 2);
-    } else if (path.compare(0, 2, "\\\\") == 0) {
-        const size_t server = rule.Find(path, '\\', 2);
-        if (server == std::string::npos || server == 2) return "";
-        const size_t share = rule.Find(path, '\\', server + 1);
-        volume = path.substr(0, share);
-        if (volume.size() == server + 1) return "";
-    }
-    for (size_t i = 0; i < volume.size(); i = rule.Next(volume, i))
-        if (volume[i] >= 'A' && volume[i] <= 'Z') volume[i] = static_cast<char>(volume[i] - 'A' + 'a');
-    return volume;
-}
-
-bool OnSameVolume(const std::string& source, const std::string& target,
-                  const LumoBase::LeadBytes& rule) {
-    const std::string volume = VolumeOfPath(source, rule);
-    return !volume.empty() && volume == VolumeOfPath(target, rule);
-}
-
 namespace {
 
 std::string VersionText(const KnownVersion& version) {
@@ -122,6 +100,82 @@ std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion&
     for (int shift = 28; shift >= 0; shift -= 4) fingerprint += kHex[(payloadFingerprint >> shift) & 15];
     return "Tarnbolt restart\r\ninstalled=" + VersionText(installed) +
            "\r\npayload=" + VersionText(payload) + " " + fingerprint + "\r\n";
+}
+
+std::string RestartMarkerFile(const std::string& state, const std::vector<std::string>& deferred) {
+    std::string text = state;
+    for (const std::string& source : deferred) text += "deferred=" + source + "\r\n";
+    return text;
+}
+
+void ParseRestartMarker(const std::string& text, std::string& state,
+                        std::vector<std::string>& deferred) {
+    static const std::string kDeferred = "deferred=";
+    state.clear();
+    deferred.clear();
+    for (size_t begin = 0; begin < text.size();) {
+        size_t end = text.find("\r\n", begin);
+        end = end == std::string::npos ? text.size() : end + 2;
+        const std::string line = text.substr(begin, end - begin);
+        if (line.compare(0, kDeferred.size(), kDeferred) == 0) {
+            const size_t length = line.size() - kDeferred.size() -
+                                  (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0 ? 2 : 0);
+            if (length > 0) deferred.push_back(line.substr(kDeferred.size(), length));
+        } else {
+            state += line;
+        }
+        begin = end;
+    }
+}
+
+namespace {
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsHexDigit(char c) {
+    c = FoldAscii(c);
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+bool SameAsciiPath(const std::string& a, const std::string& b, const LumoBase::LeadBytes& rule) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size();) {
+        const size_t next = rule.Next(a, i);
+        if (rule.Next(b, i) != next) return false;
+        if (next == i + 1 ? FoldAscii(a[i]) != FoldAscii(b[i]) : a.compare(i, 2, b, i, 2) != 0)
+            return false;
+        i = next;
+    }
+    return true;
+}
+
+bool IsStagedCopyName(const std::string& path, const std::string& directory,
+                      const LumoBase::LeadBytes& rule) {
+    const size_t slash = rule.FindLast(path, '\\');
+    if (slash == std::string::npos || directory.empty() ||
+        !SameAsciiPath(path.substr(0, slash), directory, rule))
+        return false;
+    const std::string name = path.substr(slash + 1);
+    if (name.size() < 7 || name.size() > 10 || FoldAscii(name[0]) != 't' || FoldAscii(name[1]) != 'b')
+        return false;
+    const size_t digits = name.size() - 6;
+    for (size_t i = 2; i < 2 + digits; ++i)
+        if (!IsHexDigit(name[i])) return false;
+    return SameAsciiPath(name.substr(name.size() - 4), ".tmp", rule);
+}
+
+bool DelayedMovesHold(const std::string& value, const std::string& path,
+                      const LumoBase::LeadBytes& rule) {
+    const std::string wanted = "\\??\\" + path;
+    for (size_t begin = 0; begin <= value.size();) {
+        size_t end = value.find('\0', begin);
+        if (end == std::string::npos) end = value.size();
+        if (SameAsciiPath(value.substr(begin, end - begin), wanted, rule)) return true;
+        begin = end + 1;
+    }
+    return false;
 }
 
 uint32_t Fingerprint(const unsigned char* bytes, size_t size, uint32_t hash) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -52,6 +53,17 @@ public:
     bool WriteRenameSection();
     bool ScheduleDelayedMoves();
     const std::list<std::string>& Pending() const { return pending_; }
+    // The sources handed to the platform by the last commit, as written there:
+    // copies in the system directory (short names on 95/98/Me).
+    const std::vector<std::string>& Deferred() const { return deferred_; }
+
+    // Whether every one of `sources` still exists and is still queued with the
+    // platform (WININIT.INI on 95/98/Me, the delayed moves elsewhere): no start of
+    // Windows has happened since they were handed over. False for none.
+    bool StillQueued(const std::vector<std::string>& sources) const;
+    // Removes those of `sources` that are staged copies of ours (in the system
+    // directory, under a name GetTempFileNameA gave) and no longer queued.
+    void RemoveUnqueuedCopies(const std::vector<std::string>& sources) const;
 
     // The fixed version of an embedded library, read from the resource itself.
     bool PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high, uint32_t& low) const;
@@ -59,10 +71,20 @@ public:
     // The restart marker: a small file in the Windows directory (per machine, and
     // writable wherever the launcher itself runs from) holding RestartMarkerText of
     // the state before the restart the launcher asked for.
+    // The marker also lists the sources handed to the platform, so that a later run
+    // can tell a restart still to come from one that has happened.
     std::string RestartState(HINSTANCE instance) const;
-    bool RestartTried(const std::string& state) const;   // the marker holds `state`
-    bool RecordRestart(const std::string& state) const;  // written whole, or false
-    void ForgetRestart() const;                          // no marker left
+    // Whether the marker holds `state`; its sources in `deferred`.
+    bool RestartTried(const std::string& state, std::vector<std::string>& deferred) const;
+    // Written whole, or false.
+    bool RecordRestart(const std::string& state, const std::vector<std::string>& deferred) const;
+    // No marker left, nor a staged copy it names that is no longer queued.
+    void ForgetRestart() const;
+
+    // Only one launcher at a time installs: the payload copies in the temporary
+    // directory bear fixed names. False when another one runs (this one must then
+    // write nothing); the claim lasts until the process ends.
+    bool ClaimSoleRun() const;
 
     // The main application.
     std::string ResolveRunCommand(HINSTANCE instance, const std::string& value) const;
@@ -70,6 +92,7 @@ public:
 
 private:
     std::list<std::string> pending_;
+    std::vector<std::string> deferred_;
 };
 
 // A fixed file version as far as it could be read.
@@ -101,23 +124,38 @@ std::string DirectoryOfModuleName(const std::string& fileName,
 bool SplitRunValue(const std::string& value, bool& quoted, std::string& program,
                    std::string& rest);
 
-// The volume a full path lies on, as text: "c:" for a drive (letter in lower case),
-// "\\\\server\\share" for a network share (ASCII letters in lower case); empty when
-// the path names neither.
-std::string VolumeOfPath(const std::string& path,
-                         const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
-
-// Whether a rename done at boot can move `source` to `target`: both on one volume
-// (a drive reached by two letters counts as two).
-bool OnSameVolume(const std::string& source, const std::string& target,
-                  const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
-
 // The state a restart the launcher asked for must change: the installed runtime's
 // version and the embedded runtime libraries (their version and a fingerprint of
 // their bytes). Text written before the restart; the same text after it means the
 // restart did not take effect.
 std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion& payload,
                               uint32_t payloadFingerprint);
+
+// The marker file: the state, then a line "deferred=<source>" for each source
+// handed to the platform.
+std::string RestartMarkerFile(const std::string& state, const std::vector<std::string>& deferred);
+
+// Reads a marker file: its "deferred=" lines into `deferred` (empty values
+// skipped), every other line (with CR LF) into `state`. Any text gives a result.
+void ParseRestartMarker(const std::string& text, std::string& state,
+                        std::vector<std::string>& deferred);
+
+// Whether `path` names a staged copy of ours: a file right in `directory` (ASCII
+// case ignored) named "tb", one to four hexadecimal digits and ".tmp", as
+// GetTempFileNameA names it for the prefix "tb".
+bool IsStagedCopyName(const std::string& path, const std::string& directory,
+                      const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// Whether the value of the delayed moves (strings separated by NUL bytes) holds
+// `path` as a source, which the platform stores as "\??\" and the full path
+// (ASCII case ignored).
+bool DelayedMovesHold(const std::string& value, const std::string& path,
+                      const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
+
+// Whether two paths are equal but for the case of ASCII letters (trail bytes are
+// never folded).
+bool SameAsciiPath(const std::string& a, const std::string& b,
+              const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
 // FNV-1a over bytes, continuing from `hash` (start with kFingerprintStart).
 constexpr uint32_t kFingerprintStart = 2166136261u;

@@ -144,28 +144,65 @@ std::string Launcher::RestartState(HINSTANCE instance) const {
     return RestartMarkerText(installed, payload, fingerprint);
 }
 
-bool Launcher::RestartTried(const std::string& state) const {
-    FILE* file = std::fopen(WindowsFilePath(kRestartMarker).c_str(), "rb");
+namespace {
+
+// The marker's text; a larger file is none of ours.
+bool ReadMarker(const std::string& path, std::string& text) {
+    const size_t kLongest = 64 * 1024;
+    FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    // One byte more than the state: a longer file is another text.
-    std::string text(state.size() + 1, '\0');
+    text.assign(kLongest + 1, '\0');
     text.resize(std::fread(&text[0], 1, text.size(), file));
     std::fclose(file);
-    return text == state;
+    return text.size() <= kLongest;
 }
 
-bool Launcher::RecordRestart(const std::string& state) const {
+}  // namespace
+
+bool Launcher::RestartTried(const std::string& state, std::vector<std::string>& deferred) const {
+    std::string text, found;
+    deferred.clear();
+    if (!ReadMarker(WindowsFilePath(kRestartMarker), text)) return false;
+    ParseRestartMarker(text, found, deferred);
+    if (found == state) return true;
+    deferred.clear();
+    return false;
+}
+
+bool Launcher::RecordRestart(const std::string& state, const std::vector<std::string>& deferred) const {
     const std::string path = WindowsFilePath(kRestartMarker);
+    const std::string text = RestartMarkerFile(state, deferred);
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
-    const bool written = std::fwrite(state.data(), 1, state.size(), file) == state.size();
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     // A failed close can lose buffered bytes: that is a failed write too.
     if (std::fclose(file) == 0 && written) return true;
     DeleteFileA(path.c_str());
     return false;
 }
 
-void Launcher::ForgetRestart() const { DeleteFileA(WindowsFilePath(kRestartMarker).c_str()); }
+void Launcher::ForgetRestart() const {
+    const std::string path = WindowsFilePath(kRestartMarker);
+    std::string text, state;
+    std::vector<std::string> deferred;
+    // What a boot did not rename (or a run before it never handed over) stays
+    // beside the system's libraries otherwise.
+    if (ReadMarker(path, text)) {
+        ParseRestartMarker(text, state, deferred);
+        RemoveUnqueuedCopies(deferred);
+    }
+    DeleteFileA(path.c_str());
+}
+
+bool Launcher::ClaimSoleRun() const {
+    // One name for every launcher built on this code: they all extract under the
+    // same names. The handle is never closed; the process's end releases it.
+    // A claim that cannot be made for another reason than another run's does not
+    // stop this one.
+    HANDLE claim = CreateMutexA(nullptr, FALSE, "Tarnbolt.RuntimeInstallation");
+    if (!claim) return GetLastError() != ERROR_ACCESS_DENIED;
+    return GetLastError() != ERROR_ALREADY_EXISTS;
+}
 
 std::string Launcher::ResolveRunCommand(HINSTANCE instance, const std::string& value) const {
     return RunCommandFor(ModuleDirectory(instance), value);

@@ -6,6 +6,7 @@
 #include "files/well_known_directories.h"
 #include "rename_file.h"
 #include "system/os_version.h"
+#include "system/registry.h"
 
 #include <vector>
 
@@ -24,17 +25,15 @@ std::string SystemDirectory() {
     return directory;
 }
 
-// A deferred entry is a rename done at boot, which cannot cross volumes: a source
-// elsewhere is first copied into the system directory under a temporary short
-// name. `staged` tells whether `deferred` is such a copy, which is the caller's to
-// remove when it ends up unused.
-bool DeferredSource(const std::string& source, std::string& deferred, bool& staged) {
-    staged = false;
+// A deferred entry is a rename done at boot, from a copy in the system directory
+// under a fresh temporary short name: the rename cannot cross volumes, keeps the
+// file's security descriptor (a copy made there takes the directory's inheritable
+// permissions, where one in a user's temporary folder is readable by that user
+// alone), and a temporary folder may be emptied before the boot. The copy is the
+// caller's to remove when it ends up unused; the fresh name is made by the
+// platform, so no other run can be writing into it.
+bool StageCopy(const std::string& source, std::string& staged) {
     const std::string system = SystemDirectory();
-    if (OnSameVolume(source, system)) {
-        deferred = source;
-        return true;
-    }
     char name[MAX_PATH];
     if (system.empty() || !GetTempFileNameA(system.c_str(), "tb", 0, name)) return false;
     // GetTempFileNameA made the file empty; the copy fills it.
@@ -42,8 +41,7 @@ bool DeferredSource(const std::string& source, std::string& deferred, bool& stag
         DeleteFileA(name);
         return false;
     }
-    deferred = name;
-    staged = true;
+    staged = name;
     return true;
 }
 
@@ -69,7 +67,10 @@ bool ShortPath(const std::string& path, std::string& shortPath) {
 
 }  // namespace
 
-void Launcher::ClearPending() { pending_.clear(); }
+void Launcher::ClearPending() {
+    pending_.clear();
+    deferred_.clear();
+}
 
 void Launcher::AddPending(const std::string& path) { pending_.push_back(path); }
 
@@ -89,42 +90,97 @@ bool Launcher::CommitPending(bool& restartNeeded) {
 }
 
 bool Launcher::ScheduleDelayedMoves() {
+    deferred_.clear();
     while (!pending_.empty()) {
         const std::string& source = pending_.front();
-        std::string deferred;
-        bool staged = false;
-        if (!DeferredSource(source, deferred, staged)) return false;
-        if (!MoveFileExA(deferred.c_str(), TargetOf(*this, source).c_str(),
+        std::string staged;
+        if (!StageCopy(source, staged)) return false;
+        if (!MoveFileExA(staged.c_str(), TargetOf(*this, source).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
-            if (staged) DeleteFileA(deferred.c_str());
+            DeleteFileA(staged.c_str());
             return false;
         }
+        deferred_.push_back(staged);
         pending_.pop_front();
     }
     return true;
 }
 
 bool Launcher::WriteRenameSection() {
-    std::vector<std::string> lines, stagedCopies;
+    deferred_.clear();
+    std::vector<std::string> lines, staged, shortSources;
     bool ready = true;
     for (const std::string& source : pending_) {
-        std::string deferred, shortSource, shortTarget;
-        bool staged = false;
-        ready = DeferredSource(source, deferred, staged);
-        if (staged) stagedCopies.push_back(deferred);
+        std::string copy, shortSource, shortTarget;
+        ready = StageCopy(source, copy);
+        if (ready) staged.push_back(copy);
         // A long name there is never found: the line would do nothing at boot.
-        ready = ready && ShortPath(deferred, shortSource) &&
+        ready = ready && ShortPath(copy, shortSource) &&
                 ShortPath(TargetOf(*this, source), shortTarget);
         if (!ready) break;
         lines.push_back(shortTarget + "=" + shortSource);
+        shortSources.push_back(shortSource);
     }
 
     const bool written = ready && MergeRenameFile(WindowsFilePath("WININIT.INI"), lines);
-    if (written)
+    if (written) {
         pending_.clear();
-    else
-        for (const std::string& copy : stagedCopies) DeleteFileA(copy.c_str());
+        deferred_ = shortSources;
+    } else {
+        for (const std::string& copy : staged) DeleteFileA(copy.c_str());
+    }
     return written;
+}
+
+namespace {
+
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// What the platform holds for the next start: the text of WININIT.INI on 95/98/Me,
+// the value of the delayed moves elsewhere; empty when there is none.
+std::string QueuedText(const Launcher& launcher, bool nineX) {
+    std::string text;
+    if (nineX)
+        ReadRenameFile(launcher.WindowsFilePath("WININIT.INI"), text);
+    else
+        LumoBase::ReadRegistryData(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations",
+                                   text);
+    return text;
+}
+
+bool Queued(const std::string& queued, const std::string& source, bool nineX) {
+    return nineX ? RenameSectionHolds(queued, source) : DelayedMovesHold(queued, source);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+bool Launcher::StillQueued(const std::vector<std::string>& sources) const {
+    if (sources.empty()) return false;
+    const bool nineX = LumoBase::IsWindows9xFamily();
+    const std::string queued = QueuedText(*this, nineX);
+    for (const std::string& source : sources)
+        if (!Exists(source) || !Queued(queued, source, nineX)) return false;
+    return true;
+}
+
+void Launcher::RemoveUnqueuedCopies(const std::vector<std::string>& sources) const {
+    if (sources.empty()) return;
+    const bool nineX = LumoBase::IsWindows9xFamily();
+    const std::string queued = QueuedText(*this, nineX);
+    // On 95/98/Me the sources were written in their short form.
+    const std::string system = SystemDirectory();
+    std::string shortSystem;
+    ShortPath(system, shortSystem);
+    for (const std::string& source : sources) {
+        // The marker is a file anyone may have edited: only a name that is one of
+        // our copies is ever deleted.
+        if (!IsStagedCopyName(source, system) && !IsStagedCopyName(source, shortSystem)) continue;
+        if (!Queued(queued, source, nineX)) DeleteFileA(source.c_str());
+    }
 }
 
 }  // namespace Tarnbolt

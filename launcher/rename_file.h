@@ -22,4 +22,7 @@ namespace Tarnbolt {
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write = &std::fwrite);
 
+// The whole file at `path`, byte for byte; false when it cannot be read.
+bool ReadRenameFile(const std::string& path, std::string& text);
+
 }  // namespace Tarnbolt

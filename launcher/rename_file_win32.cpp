@@ -61,6 +61,8 @@ bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrit
 
 }  // namespace
 
+bool ReadRenameFile(const std::string& path, std::string& text) { return ReadWholeFile(path, text); }
+
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
                      StreamWrite write) {
     // Names of our own beside the file: nobody else's file is ever replaced or

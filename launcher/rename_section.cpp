@@ -1,5 +1,7 @@
 #include "rename_section.h"
 
+#include "launcher.h"
+
 namespace Tarnbolt {
 namespace {
 
@@ -136,6 +138,25 @@ bool ReadWholeText(std::FILE* file, std::string& text) {
     size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
     return !std::ferror(file);
+}
+
+bool RenameSectionHolds(const std::string& text, const std::string& source) {
+    bool inside = false;
+    for (size_t begin = 0; begin < text.size();) {
+        size_t end = text.find('\n', begin);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text[begin] == '[') {
+            inside = IsHeader(text, begin, end);
+        } else if (inside) {
+            size_t stop = end;
+            while (stop > begin && (text[stop - 1] == '\n' || text[stop - 1] == '\r')) --stop;
+            const size_t equals = text.find('=', begin);
+            if (equals < stop && SameAsciiPath(text.substr(equals + 1, stop - equals - 1), source))
+                return true;
+        }
+        begin = end;
+    }
+    return false;
 }
 
 }  // namespace Tarnbolt

@@ -19,6 +19,10 @@ namespace Tarnbolt {
 // follows it stays as it was.
 std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines);
 
+// Whether a line "target=source" of a [rename] section of the text names `source`
+// (ASCII case ignored): the boot that carries the section out has not happened yet.
+bool RenameSectionHolds(const std::string& text, const std::string& source);
+
 // The texts of two WININIT.INI files as one, for the file an interrupted run set
 // aside (`earlier`, never seen by a boot) and the one written since (`later`):
 // the entries of the later text's first [rename] section join the first [rename]

@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <vector>
 
 namespace Tarnbolt {
 
@@ -52,13 +53,53 @@ void LoadSettings(HINSTANCE instance, const std::string& file, uint32_t& preferr
     Launcher::ParseVersion(read.preferredVersion, preferredHigh, preferredLow);
 }
 
+namespace {
+
+// The restart box, the entry that brings the launcher back after the restart, and
+// the request, which every program may refuse: what was queued stays queued.
+void AskForRestart() {
+    MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
+    LumoBase::AddStartupEntry(nullptr);
+    LumoBase::RestartSystem();
+}
+
+// The payload copies in the temporary directory: used only within the run that
+// wrote them (moved at once, or copied into the system directory to be renamed
+// at the restart), so none stays when the run ends.
+struct ExtractedCopies {
+    std::string path[3];
+    void Remove() {
+        for (std::string& p : path) {
+            if (!p.empty()) DeleteFileA(p.c_str());
+            p.clear();
+        }
+    }
+    ~ExtractedCopies() { Remove(); }
+};
+
+}  // namespace
+
 bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferredLow) {
-    // A restart asked for before that left the installed runtime and the payload as
-    // they were did not take effect; another one would not either, and the launcher
-    // would restart the machine at every start. Nothing more, as for every other
-    // failed installation.
     const std::string state = g_launcher.RestartState(instance);
-    if (g_launcher.RestartTried(state)) return false;
+    std::vector<std::string> deferred;
+    if (g_launcher.RestartTried(state, deferred)) {
+        // Asked for before and refused (a program's user cancelled to save), or
+        // never carried out: no start of Windows since, the replacements still wait.
+        // Ask again, queueing nothing a second time.
+        if (g_launcher.StillQueued(deferred)) {
+            AskForRestart();
+            return true;
+        }
+        // A restart happened and left the installed runtime and the payload as they
+        // were: another one would not help either, and the launcher would restart
+        // the machine at every start. Nothing more, as for every other failed
+        // installation.
+        g_launcher.RemoveUnqueuedCopies(deferred);
+        return false;
+    }
+    // A marker of another state (another payload, another runtime since): its
+    // copies that nothing will rename go with it.
+    g_launcher.ForgetRestart();
 
     const struct {
         int id;
@@ -66,9 +107,10 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
     } libraries[] = {{kPayloadMsvcrt, "msvcrt.dll"},
                      {kPayloadMsvcp60, "msvcp60.dll"},
                      {kPayloadMsvcirt, "msvcirt.dll"}};
-    std::string extracted[3];
+    ExtractedCopies extracted;
     for (int i = 0; i < 3; ++i)
-        if (!g_launcher.ExtractResource(instance, libraries[i].id, libraries[i].name, extracted[i]))
+        if (!g_launcher.ExtractResource(instance, libraries[i].id, libraries[i].name,
+                                        extracted.path[i]))
             return false;
 
     // A payload runtime that does not meet the preferred version would be installed,
@@ -87,19 +129,18 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
             g_launcher.PayloadFixedVersion(instance, libraries[i].id, payload.high, payload.low);
         installed.known = g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
                                                      installed.high, installed.low);
-        if (MayReplaceInstalled(payload, installed)) g_launcher.AddPending(extracted[i]);
+        if (MayReplaceInstalled(payload, installed)) g_launcher.AddPending(extracted.path[i]);
     }
 
     bool restartNeeded = false;
     if (!g_launcher.CommitPending(restartNeeded)) return false;
     if (restartNeeded) {
         // Without the marker the next run could not tell a restart that failed.
-        if (!g_launcher.RecordRestart(state)) return false;
-        MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
-        LumoBase::AddStartupEntry(nullptr);
-        LumoBase::RestartSystem();
+        if (!g_launcher.RecordRestart(state, g_launcher.Deferred())) return false;
+        // Before the request: the restart may end this process.
+        extracted.Remove();
+        AskForRestart();
     } else {
-        g_launcher.ForgetRestart();
         g_launcher.RunProgram(g_run);
     }
     return true;
@@ -122,6 +163,10 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
                     MB_OK | MB_ICONWARNING);
         return 0;
     }
+
+    // A second launcher started beside this one (a double-click on a program that
+    // shows nothing) ends here: it would write into the same payload copies.
+    if (!g_launcher.ClaimSoleRun()) return 0;
 
     uint32_t installedHigh = 0, installedLow = 0;
     if (!g_launcher.ReadFileVersion(g_launcher.SystemFilePath("msvcrt.dll"), installedHigh,

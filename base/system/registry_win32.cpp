@@ -62,4 +62,31 @@ bool ReadRegistryString(HKEY root, const char* subkey, const char* value, PStrin
     return ok;
 }
 
+bool ReadRegistryData(HKEY root, const char* subkey, const char* value, std::string& data) {
+    data.clear();
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    LONG status = ERROR_MORE_DATA;
+    // The size asked first may be too small for the narrow text or grow meanwhile:
+    // asked again a few times.
+    for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
+        DWORD size = 0;
+        status = RegQueryValueExA(key, value, nullptr, nullptr, nullptr, &size);
+        if (status != ERROR_SUCCESS) break;
+        try {
+            data.assign(static_cast<size_t>(size) + 2, '\0');
+        } catch (...) {  // no memory for it: no answer
+            status = ERROR_OUTOFMEMORY;
+            break;
+        }
+        DWORD read = size + 2;
+        status = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]),
+                                  &read);
+        if (status == ERROR_SUCCESS) data.resize(read <= size + 2 ? read : 0);
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) data.clear();
+    return status == ERROR_SUCCESS;
+}
+
 }  // namespace LumoBase

@@ -4,7 +4,8 @@
 
 namespace LumoBase {
 
-// True when the platform accepted the restart request.
+// Asks for a restart that every program may refuse (none is forced to close);
+// true when the platform accepted the request.
 bool RestartSystem();
 
 // Registers `programPath` (null or empty: the running executable) to run at the

@@ -4,6 +4,7 @@
 #include "strings/pstring.h"
 #include "system/os_version.h"
 #include "system/registry.h"
+#include "system/restart_win32.h"
 #include "system/startup_entry_text.h"
 
 #include <windows.h>
@@ -120,21 +121,28 @@ std::string ReadRunValue() {
 
 }  // namespace
 
-bool RestartSystem() {
-    if (IsWindows9xFamily()) return ExitWindowsEx(EWX_REBOOT, 0) != 0;
-
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
-        TOKEN_PRIVILEGES privileges;
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-        CloseHandle(token);
+bool RequestRestart(ExitWindowsCall exitWindows) {
+    // The NT family restarts only for a caller whose shutdown privilege is enabled;
+    // a failure to enable it shows in the request itself.
+    if (!IsWindows9xFamily()) {
+        HANDLE token = nullptr;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+            TOKEN_PRIVILEGES privileges;
+            privileges.PrivilegeCount = 1;
+            privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+            LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+            CloseHandle(token);
+        }
     }
-    // A failure to enable the privilege shows here.
-    return InitiateSystemShutdownA(nullptr, nullptr, 0, TRUE, TRUE) != 0;
+    // Never forced, on any family: every program is asked first and may refuse
+    // (its user cancels to save a document), and then the restart does not happen.
+    // The reason is read from Windows XP on and ignored before.
+    const DWORD plannedInstallation = 0x80000000u | 0x00040000u | 0x00000002u;
+    return exitWindows(EWX_REBOOT, plannedInstallation) != 0;
 }
+
+bool RestartSystem() { return RequestRestart(&ExitWindowsEx); }
 
 bool AddStartupEntry(const char* programPath) {
     std::string path, name;

@@ -1,4 +1,5 @@
 #include "launcher.h"
+#include "rename_section.h"
 
 #include "strings/text_split.h"
 
@@ -187,29 +188,6 @@ TEST_CASE("SplitText keeps empty stretches") {
     CHECK(LumoBase::SplitText("a;;b", ";;") == V{"a", "b"});
 }
 
-TEST_CASE("a deferred rename stays on one volume") {
-    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
-    const struct {
-        const char* source;
-        const char* target;
-        bool same;
-    } cases[] = {
-        {"C:\\Temp\\msvcrt.dll", "c:\\WINDOWS\\SYSTEM\\msvcrt.dll", true},
-        {"D:\\Temp\\msvcrt.dll", "C:\\WINDOWS\\SYSTEM\\msvcrt.dll", false},
-        {"\\\\srv\\Share\\t\\msvcrt.dll", "\\\\SRV\\share\\w\\x.dll", true},
-        {"\\\\srv\\a\\msvcrt.dll", "\\\\srv\\b\\x.dll", false},
-        {"\\\\srv\\a", "C:\\a", false},
-        {"Temp\\msvcrt.dll", "Temp\\x.dll", false},  // no volume known: never the same
-        {"\\\\\\msvcrt.dll", "\\\\\\x.dll", false},
-        // A server name ending in a trail byte 0x5C: the share follows it.
-        {"\\\\s\x95\\\\a\\x.dll", "\\\\s\x95\\\\b\\y.dll", false},
-    };
-    for (const auto& c : cases) {
-        CAPTURE(std::string(c.source));
-        CHECK(Tarnbolt::OnSameVolume(c.source, c.target, cp932) == c.same);
-    }
-}
-
 TEST_CASE("the restart marker changes with the installed runtime and with the payload") {
     using Tarnbolt::KnownVersion;
     const KnownVersion none, v60{true, 0x60000, 0}, v61{true, 0x60001, 0x21BD0000};
@@ -223,4 +201,56 @@ TEST_CASE("the restart marker changes with the installed runtime and with the pa
     const unsigned char a[] = {1, 2, 3}, b[] = {1, 2, 4};
     CHECK(Tarnbolt::Fingerprint(a, 3, Tarnbolt::kFingerprintStart) !=
           Tarnbolt::Fingerprint(b, 3, Tarnbolt::kFingerprintStart));
+}
+
+TEST_CASE("the marker lists the sources handed over and reads back whatever it holds") {
+    const std::string state = "Tarnbolt restart\r\ninstalled=6.0.0.0\r\npayload=6.1.8637.0 00000001\r\n";
+    std::string read;
+    std::vector<std::string> deferred;
+    const std::vector<std::string> sources = {"C:\\W\\S\\TB1A.TMP", "C:\\W\\S\\TB1B.TMP"};
+    Tarnbolt::ParseRestartMarker(Tarnbolt::RestartMarkerFile(state, sources), read, deferred);
+    CHECK(read == state);
+    CHECK(deferred == sources);
+    // A marker an earlier version wrote names no source: no restart counts as pending.
+    Tarnbolt::ParseRestartMarker(state, read, deferred);
+    CHECK((read == state && deferred.empty()));
+    Tarnbolt::ParseRestartMarker("deferred=\r\nx\r\ndeferred=C:\\a", read, deferred);
+    CHECK((read == "x\r\n" && deferred == std::vector<std::string>{"C:\\a"}));
+}
+
+TEST_CASE("only our own staged copies count, and the platform's queues are read as it writes them") {
+    const LumoBase::LeadBytes cp932 = LumoBase::LeadBytes::CodePage932();
+    const struct {
+        const char* path;
+        bool ours;
+    } names[] = {
+        {"C:\\WINDOWS\\SYSTEM\\TB1A2B.TMP", true},
+        {"c:\\windows\\system\\tb1.tmp", true},
+        {"C:\\WINDOWS\\SYSTEM\\msvcrt.dll", false},
+        {"C:\\WINDOWS\\SYSTEM\\sub\\TB1A2B.TMP", false},
+        {"C:\\WINDOWS\\TB1A2B.TMP", false},
+        {"C:\\WINDOWS\\SYSTEM\\TBXYZ.TMP", false},
+        {"C:\\WINDOWS\\SYSTEM\\TB12345.TMP", false},
+        {"C:\\WINDOWS\\SYSTEM\\TB.TMP", false},
+        {"C:\\WINDOWS\\SYSTEM\\..\\SYSTEM\\TB1.TMP", false},
+    };
+    for (const auto& n : names) {
+        CAPTURE(std::string(n.path));
+        CHECK(Tarnbolt::IsStagedCopyName(n.path, "C:\\WINDOWS\\SYSTEM") == n.ours);
+    }
+    // A folder ending in a trail byte 0x5C; its trail bytes are never folded.
+    CHECK(Tarnbolt::IsStagedCopyName("C:\\\x95\\\\TB1.TMP", "C:\\\x95\\", cp932));
+    CHECK_FALSE(Tarnbolt::IsStagedCopyName("C:\\\x95\x61\\TB1.TMP", "C:\\\x95\x41", cp932));
+
+    const char raw[] = "\\??\\C:\\W\\S\\tb1.tmp\0!\\??\\C:\\W\\S\\msvcrt.dll\0";
+    const std::string moves(raw, sizeof raw);
+    CHECK(Tarnbolt::DelayedMovesHold(moves, "c:\\w\\s\\TB1.TMP"));
+    CHECK_FALSE(Tarnbolt::DelayedMovesHold(moves, "C:\\W\\S\\msvcrt.dll"));  // a target
+    CHECK_FALSE(Tarnbolt::DelayedMovesHold(moves, "C:\\W\\S\\tb1.tm"));
+    CHECK_FALSE(Tarnbolt::DelayedMovesHold("", "C:\\W\\S\\tb1.tmp"));
+
+    const std::string wininit = "[boot]\r\nx=C:\\S\\TB2.TMP\r\n[Rename]\r\nC:\\S\\MSVCRT.DLL=c:\\s\\tb1.tmp\r\n";
+    CHECK(Tarnbolt::RenameSectionHolds(wininit, "C:\\S\\TB1.TMP"));
+    CHECK_FALSE(Tarnbolt::RenameSectionHolds(wininit, "C:\\S\\TB2.TMP"));  // another section
+    CHECK_FALSE(Tarnbolt::RenameSectionHolds(wininit, "C:\\S\\MSVCRT.DLL"));  // a target
 }

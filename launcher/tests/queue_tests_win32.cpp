@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using Tarnbolt::Launcher;
 using Tarnbolt::MergeRenameFile;
@@ -34,6 +35,12 @@ void Write(const std::string& path, const std::string& content) {
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string SystemDirectory() {
+    char buffer[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+    return std::string(buffer, length < MAX_PATH ? length : 0);
 }
 
 // The disk fills up half-way through the text.
@@ -89,6 +96,7 @@ struct Files {
             DeleteFileA(source[i].c_str());
             DeleteFileA(target[i].c_str());
         }
+        for (const std::string& copy : launcher.Deferred()) DeleteFileA(copy.c_str());
     }
     Launcher launcher;
     std::string source[3], target[3];
@@ -116,12 +124,48 @@ TEST_CASE("the first library present: everything is deferred to delayed moves") 
     CHECK(restart);
     CHECK(f.launcher.Pending().empty());
     const std::string pending = PendingRenames();
+    // Each source waits as a copy of its own in the system directory, which the
+    // move renames at the next start.
+    REQUIRE(f.launcher.Deferred().size() == 3);
     for (int i = 0; i < 3; ++i) {
-        CHECK(Exists(f.source[i]));  // moved only at the next start
-        CHECK(Contains(pending, f.source[i].substr(2)));
+        const std::string& copy = f.launcher.Deferred()[i];
+        CAPTURE(copy);
+        CHECK(Tarnbolt::IsStagedCopyName(copy, SystemDirectory()));
+        CHECK(Read(copy) == Read(f.source[i]));
+        CHECK(Contains(pending, copy.substr(2)));
         CHECK(Contains(pending, f.target[i].substr(2)));
+        CHECK_FALSE(Contains(pending, f.source[i].substr(2)));
     }
     CHECK_FALSE(Exists(f.target[1]));
+    CHECK(f.launcher.StillQueued(f.launcher.Deferred()));
+}
+
+TEST_CASE("a staged copy counts as queued while it waits, and only an unqueued one of ours goes") {
+    Files f("leftover");
+    Write(f.target[0], "old");
+    bool restart = false;
+    REQUIRE(f.launcher.CommitPending(restart));
+    const std::vector<std::string> deferred = f.launcher.Deferred();
+    REQUIRE(deferred.size() == 3);
+    // Removing queued copies would leave the moves with nothing to rename.
+    f.launcher.RemoveUnqueuedCopies(deferred);
+    for (const std::string& copy : deferred) CHECK(Exists(copy));
+    // One copy gone: the restart could no longer do its work.
+    DeleteFileA(deferred[1].c_str());
+    CHECK_FALSE(f.launcher.StillQueued(deferred));
+    CHECK_FALSE(f.launcher.StillQueued({}));
+
+    // Copies nothing will rename go; a file of another name that a marker lists
+    // never does.
+    const std::string unqueued = f.launcher.SystemFilePath("tbFFFF.tmp");
+    const std::string other = f.launcher.SystemFilePath("tbq_other.dll");
+    Write(unqueued, "x");
+    Write(other, "x");
+    f.launcher.RemoveUnqueuedCopies({unqueued, other, deferred[0]});
+    CHECK_FALSE(Exists(unqueued));
+    CHECK(Exists(other));
+    CHECK(Exists(deferred[0]));
+    DeleteFileA(other.c_str());
 }
 
 TEST_CASE("only the second present: the first moves, the rest is deferred") {
@@ -133,9 +177,10 @@ TEST_CASE("only the second present: the first moves, the rest is deferred") {
     CHECK(Exists(f.target[0]));
     CHECK_FALSE(Exists(f.source[0]));
     const std::string pending = PendingRenames();
-    CHECK_FALSE(Contains(pending, f.source[0].substr(2)));
-    CHECK(Contains(pending, f.source[1].substr(2)));
-    CHECK(Contains(pending, f.source[2].substr(2)));
+    CHECK_FALSE(Contains(pending, f.target[0].substr(2)));
+    CHECK(Contains(pending, f.target[1].substr(2)));
+    CHECK(Contains(pending, f.target[2].substr(2)));
+    CHECK(f.launcher.Deferred().size() == 2);
 }
 
 TEST_CASE("a refused delayed move ends the commit with the rest still queued") {

@@ -123,13 +123,15 @@ class Sandbox:
             raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
 
     # --- running -----------------------------------------------------------
-    def run(self, windows_exe, cwd="C:\\Work", picture=None, prepare=None):
+    def run(self, windows_exe, cwd="C:\\Work", picture=None, prepare=None, settle=True):
         """Runs the program with a box watcher beside it; answers (exit code, box, probes).
         With `picture` (a Windows path) the watcher saves the box as a BMP there,
         with its frame and title: the sandbox must have been made with desktop=True.
         `prepare` is called once the prefix is up, just before the program starts:
         what it lays out (a WININIT.INI, pending renames) is not consumed by the
-        boot every start of a prefix is."""
+        boot every start of a prefix is. With settle=False it does not wait for the
+        prefix's last process to end (one that keeps running holds the session open:
+        no start of Windows between runs)."""
         if picture and not self.desktop:
             raise Failure("a picture of a box needs the sandbox's virtual desktop (desktop=True)")
         for stale in ("C:\\box.txt", "C:\\done.flag", "C:\\probe.txt"):
@@ -152,7 +154,8 @@ class Sandbox:
             self.write("C:\\done.flag", "")
             watcher.wait(timeout=150)
         # The started application runs on its own: wait for every process of the prefix.
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+        if settle:
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
         with open(self.unix("C:\\box.txt"), encoding="latin-1") as f:
             box_text = f.read()
         box = None

@@ -2,8 +2,10 @@
 // and presses OK. Usage: boxwatch <record file> <done flag> [picture.bmp]. It stops
 // when it has handled one box, or writes "none" once the done flag exists. With a
 // picture path it also saves what the box looks like on the screen. The files named
-// in BOXWATCH_DELETE (separated by ";") are deleted before OK is pressed, as a temp
-// cleaner would while the box is up.
+// in BOXWATCH_DELETE (separated by ";", wildcards allowed in the file name) are
+// deleted before OK is pressed, as a temp cleaner would while the box is up. The
+// command line in BOXWATCH_RUN is started while the box is up and waited for (a
+// minute at most, then ended); its exit code, or "timeout", is recorded as "other=".
 #include <windows.h>
 
 #include <cstdio>
@@ -71,6 +73,38 @@ void SavePicture(HWND window, const char* path) {
     ReleaseDC(nullptr, screen);
 }
 
+// Every file the pattern names, in its folder.
+void DeleteMatching(const std::string& pattern) {
+    const size_t slash = pattern.find_last_of('\\');
+    const std::string folder = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do DeleteFileA((folder + found.cFileName).c_str());
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string RunOther(const char* commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return "not started";
+    std::string result = "timeout";
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(process.hProcess, &code))
+        result = std::to_string(code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
 void Record(const char* file, const std::string& content) {
     FILE* out = std::fopen(file, "wb");
     if (!out) return;
@@ -95,9 +129,9 @@ int main(int argc, char** argv) {
             for (HWND b = FindWindowExA(box, nullptr, "Button", nullptr); b;
                  b = FindWindowExA(box, b, "Button", nullptr))
                 if (IsWindowVisible(b)) ++buttons;
-            Record(argv[1], std::string("title=") + title + "\ntext=" + found.text +
-                                "\nicon=" + (found.icon ? "1" : "0") +
-                                "\nbuttons=" + std::to_string(buttons) + "\n");
+            std::string record = std::string("title=") + title + "\ntext=" + found.text +
+                                 "\nicon=" + (found.icon ? "1" : "0") +
+                                 "\nbuttons=" + std::to_string(buttons) + "\n";
             if (argc > 3) {
                 Sleep(300);  // let the box finish painting
                 SavePicture(box, argv[3]);
@@ -106,8 +140,12 @@ int main(int argc, char** argv) {
             if (GetEnvironmentVariableA("BOXWATCH_DELETE", doomed, sizeof doomed) < sizeof doomed) {
                 std::string list = std::string(doomed) + ";";
                 for (size_t at = 0, next; (next = list.find(';', at)) != std::string::npos; at = next + 1)
-                    if (next > at) DeleteFileA(list.substr(at, next - at).c_str());
+                    if (next > at) DeleteMatching(list.substr(at, next - at));
             }
+            char other[4096] = "";
+            const DWORD length = GetEnvironmentVariableA("BOXWATCH_RUN", other, sizeof other);
+            if (length > 0 && length < sizeof other) record += "other=" + RunOther(other) + "\n";
+            Record(argv[1], record);
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          reinterpret_cast<LPARAM>(ok));
             return 0;

@@ -90,19 +90,20 @@ def installation_road(args, work, version, number):
         s.settings("C:\\App\\setup.ini", SETTINGS)
         s.set_windows_version("setup.exe", version)
         s.native_runtime_for("setup.exe")
-        code, box, probes = s.run("C:\\App\\setup.exe", picture=bmp if picture else None)
+        # A program with an unsaved document refuses the restart request, so what
+        # was queued can be shown before the boot.
+        held = scenarios.HeldSession(s)
+        code, box, probes = s.run("C:\\App\\setup.exe", picture=bmp if picture else None,
+                                  settle=False)
+        held.wait_refused(1)
         if picture and not bmp_to_png(s.unix(bmp), picture):
             picture = None
         if version in scenarios.NINE_X:
-            raw = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
-            deferred = ["WININIT.INI [rename]: " + line for line in raw.decode("latin-1").splitlines()
-                        if "=" in line]
+            deferred = ["WININIT.INI [rename]: " + line for line in scenarios.rename_lines(s)]
         else:
-            pending = s.saved_registry_value("system.reg", scenarios.SESSION_MANAGER[5:],
-                                             "PendingFileRenameOperations") or ""
-            items = [p.lstrip("!").replace("\\??\\", "") for p in pending.split("|") if p]
-            deferred = ["delayed move: %s -> %s" % (items[i], items[i + 1])
-                        for i in range(0, len(items) - 1, 2)]
+            deferred = ["delayed move: %s -> %s" % move for move in scenarios.live_delayed_moves(s)]
+        held.release()
+        subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)  # registry saved
         registered = scenarios.registration(s, version)
         s.wine("wineboot", "-r")
         subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
@@ -114,14 +115,17 @@ def installation_road(args, work, version, number):
         s.close()
     print("\n%d. Installation road on a simulated %s" % (number, VERSIONS[version]))
     print("   Installed msvcrt.dll: 6.0.0.0, PreferredVersion 6.1.8637.0: too old.")
-    print("   msvcrt.dll is in use, so the three libraries were extracted to the temporary")
-    print("   folder and deferred to the next start:")
+    print("   msvcrt.dll is in use, so the libraries were copied into the system folder")
+    print("   and deferred to the next start:")
     for line in deferred:
         print("     " + line)
     print("   Shown: %s" % describe_box(box, picture))
     print("   Registered to run again after the restart: %s" % (registered or "nowhere"))
     print("   Started before the restart: %s" % ("nothing" if not probes else probes[0]["command"]))
-    print("   Exit code: %d; then the machine was restarted (Wine's wineboot -r)." % code)
+    print("   The restart was asked for without force; a program with an unsaved document")
+    print("   refused it, and the replacements stayed queued.")
+    print("   Exit code: %d; once that program had closed, the machine was restarted" % code)
+    print("   (Wine's wineboot -r).")
     print("   After the restart msvcrt.dll %s the payload's 6.1.8637.0." %
           ("is" if replaced else "is NOT"))
     print("   The launcher ran again: shown %s; started %s; registration %s; exit code %d." % (

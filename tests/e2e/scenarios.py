@@ -11,6 +11,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import time
 
 from bench import Failure, Sandbox
 
@@ -160,20 +161,17 @@ def long_launcher_folder(s, a):
 
 @scenario
 def installation_branch(s, a):
-    # Wine's msvcrt.dll is older than 8.0: the three libraries are extracted, nothing starts.
+    # Wine's msvcrt.dll is older than 8.0, and so is the payload: nothing starts.
     s.place("tarnbolt.exe", "C:\\App\\setup.exe")
     s.place("probe.exe", "C:\\App\\app.exe")
     s.settings("C:\\App\\setup.ini", launch_settings("app.exe", "8.0"))
     code, box, probes = s.run("C:\\App\\setup.exe")
     s.equal(code, 0, "exit code")
     s.equal(probes, [], "started programs")
-    for name in ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll"):
-        extracted = os.path.join(s.temp_dir(), name)
-        s.check(os.path.exists(extracted), name + " extracted")
-        s.check(filecmp.cmp(extracted, os.path.join(a.payload, name), shallow=False),
-                name + " is byte-identical to the payload")
-    s.check(not os.path.exists(os.path.join(s.temp_dir(), "comctl32.dll")),
-            "comctl32.dll not extracted on the installation branch")
+    # The payload cannot meet it: nothing is installed, and the copies extracted
+    # to find that out are not left behind.
+    for name in ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll", "comctl32.dll"):
+        s.check(not os.path.exists(os.path.join(s.temp_dir(), name)), name + " not left in TEMP")
 
 
 @scenario
@@ -272,6 +270,14 @@ NT4_STARTUP = "C:\\windows\\Profiles\\All Users\\Start Menu\\Programs\\Startup"
 NINE_X = ("win95", "win98", "winme")
 RUNTIME = ("msvcrt.dll", "msvcp60.dll", "msvcirt.dll")
 RESTART_MARKER = "C:\\windows\\TARNBOLT.RST"
+# A source staged in the system directory, as a [rename] line or a delayed move names it.
+STAGED = re.compile(r"=c:\\windows\\system32\\tb[0-9a-f]{1,4}\.tmp$", re.IGNORECASE)
+
+
+def staged_copies(s):
+    """The staged copies in the system directory."""
+    return sorted(n for n in os.listdir(s.system32())
+                  if re.match(r"tb[0-9a-f]{1,4}\.tmp$", n, re.IGNORECASE))
 
 
 def fixed_version(data):
@@ -380,16 +386,17 @@ def whole_road(s, a, version, stamped=False):
         s.check("[rename]" in text, "WININIT.INI has a [rename] section")
         lines = text.splitlines()
         for n in queued:
-            s.check(any(l.startswith("c:\\windows\\system32\\%s=" % n) and l.endswith("\\" + n)
-                        for l in lines), n + " deferred through WININIT.INI")
+            s.check(any(l.startswith("c:\\windows\\system32\\%s=" % n) and STAGED.search(l)
+                        for l in lines), n + " deferred through WININIT.INI from a staged copy")
         raw = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
         s.check(b"\r\n" in raw, "lines end in CR LF")
     else:
-        pending = (s.saved_registry_value("system.reg", SESSION_MANAGER[5:],
-                                          "PendingFileRenameOperations") or "").lower()
-        for n in RUNTIME:
-            s.equal(("\\" + n) in pending, n in queued, n + " among the delayed moves")
-        s.check(os.path.exists(os.path.join(temp, "msvcrt.dll")), "source waits in the temp folder")
+        # Asked for without force and refused by no program, the restart happens at
+        # once under Wine: the delayed moves are carried out already
+        # (restart_pending_nt looks at them before the boot).
+        s.equal(delayed_moves(s), [], "delayed moves carried out by the restart")
+    for n in RUNTIME:
+        s.check(not os.path.exists(os.path.join(temp, n)), n + ": no payload copy left in TEMP")
 
     expected = {"win95": "win.ini", "win98": "win.ini", "winme": "win.ini",
                 "nt40": "common startup folder", "win2k": "common startup folder"}.get(version)
@@ -400,6 +407,7 @@ def whole_road(s, a, version, stamped=False):
     subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
     s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == payload,
             "msvcrt.dll replaced by the payload after the restart")
+    s.equal(staged_copies(s), [], "no staged copy left")
 
     # After the restart the registration starts the launcher (Wine itself starts only
     # the per-user Startup folder, so the bench does); without one the user does.
@@ -433,7 +441,7 @@ def reboot_loop_guard(s, a):
     s.equal(win_ini_run(s), "", "no registration")
     s.check(s.read("C:\\windows\\wininit.ini") is None and s.read("C:\\windows\\wininit.bak") is None,
             "no WININIT.INI")
-    s.check(os.path.exists(os.path.join(s.temp_dir(), "msvcrt.dll")), "the extracted copy stays")
+    s.check(not os.path.exists(os.path.join(s.temp_dir(), "msvcrt.dll")), "no extracted copy stays")
 
 
 @scenario
@@ -451,15 +459,17 @@ def no_downgrade(s, a):
     s.settings("C:\\App\\setup.ini", {"General": {
         "Run": "app.exe", "Message": "m", "Caption": "c", "PreferredVersion": "6.1.8637.0"}})
     s.native_runtime_for("setup.exe")
-    code, box, probes = s.run("C:\\App\\setup.exe")
+    held = HeldSession(s)
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
     s.equal((code, box is not None, probes), (0, True, []), "restart road taken")
-    pending = (s.saved_registry_value("system.reg", SESSION_MANAGER[5:],
-                                      "PendingFileRenameOperations") or "").lower()
-    s.check("\\msvcrt.dll" in pending, "msvcrt.dll deferred")
-    s.check("\\msvcp60.dll" not in pending, "the newer msvcp60.dll is not replaced")
-    s.check(os.path.exists(os.path.join(s.temp_dir(), "msvcp60.dll")), "its extracted copy stays")
-    s.wine("wineboot", "-r")
-    subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
+    held.wait_refused(1)
+    targets = [t for _, t in live_delayed_moves(s)]
+    s.check(any(t.endswith("\\msvcrt.dll") for t in targets), "msvcrt.dll deferred")
+    s.check(not any(t.endswith("\\msvcp60.dll") for t in targets),
+            "the newer msvcp60.dll is not replaced")
+    s.check(not os.path.exists(os.path.join(s.temp_dir(), "msvcp60.dll")), "its extracted copy is removed")
+    held.release()
+    restart(s)
     s.check(s.read("C:\\windows\\system32\\msvcp60.dll") == newer_bytes, "newer library kept")
 
 
@@ -488,9 +498,19 @@ def delayed_moves(s):
             for a, b in zip(items[0::2], items[1::2]) if a]
 
 
+def windows_file(s, name):
+    """A file of the Windows directory, its name in any case (the launcher writes
+    WININIT.INI, Wine's boot keeps wininit.bak), or None."""
+    folder = s.unix("C:\\windows")
+    for n in os.listdir(folder):
+        if n.lower() == name.lower():
+            return s.read("C:\\windows\\" + n)
+    return None
+
+
 def rename_lines(s):
     """The [rename] lines of WININIT.INI, or of the copy Wine's boot kept."""
-    text = b"".join(s.read("C:\\windows\\" + n) or b"" for n in ("wininit.ini", "wininit.bak"))
+    text = b"".join(windows_file(s, n) or b"" for n in ("wininit.ini", "wininit.bak"))
     return [l for l in text.decode("latin-1").splitlines() if "=" in l]
 
 
@@ -505,19 +525,126 @@ def set_user_environment(s, name, value):
         raise Failure("reg add failed: %s" % r.stdout.decode(errors="replace"))
 
 
+class HeldSession:
+    """A program with an unsaved document whose user cancels the end of the
+    session: every restart request is refused, so no start of Windows happens (and
+    the session stays up) until it is released."""
+
+    def __init__(self, s):
+        self.s = s
+        for stale in ("C:\\refuser.txt", "C:\\refuser.stop"):
+            if os.path.exists(s.unix(stale)):
+                os.remove(s.unix(stale))
+        s.place("refuser.exe", "C:\\tools\\refuser.exe")
+        self.process = subprocess.Popen(
+            [s.loader, "C:\\tools\\refuser.exe", "C:\\refuser.txt", "C:\\refuser.stop"],
+            env=s.env, cwd=s.prefix, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._wait(lambda: s.read("C:\\refuser.txt") is not None, "the refusing program is up")
+
+    def refused(self):
+        m = re.search(rb"refused=(\d+)", self.s.read("C:\\refuser.txt") or b"")
+        return int(m.group(1)) if m else 0
+
+    def wait_refused(self, count):
+        """Waits until `count` restart requests reached the program (and were refused)."""
+        self._wait(lambda: self.refused() >= count, "restart request %d asked the program" % count)
+        self.s.equal(self.refused(), count, "restart requests")
+
+    def release(self):
+        self.s.write("C:\\refuser.stop", "")
+        self.process.wait(timeout=60)
+
+    def _wait(self, condition, what):
+        for _ in range(1200):
+            if condition():
+                return
+            time.sleep(0.05)
+        raise Failure("timed out: " + what)
+
+
+def live_delayed_moves(s):
+    """The delayed moves as (source, target) pairs, lower case, asked of the running
+    session (the saved registry lags behind it)."""
+    value = (s.reg_query(SESSION_MANAGER, "PendingFileRenameOperations") or "").lower()
+    items = value.split("\\0")
+    return [(a.replace("\\??\\", ""), b.lstrip("!").replace("\\??\\", ""))
+            for a, b in zip(items[0::2], items[1::2]) if a]
+
+
+def restart_pending(s, a, version):
+    # Another program refuses the restart (its user cancels to save): the
+    # replacements stay queued, and every run before a start of Windows shows the
+    # box and asks again, queueing nothing twice. A second launcher started while
+    # the first one's box is up ends at once.
+    installation_setup(s, version)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        payload = f.read()
+    held = HeldSession(s)
+    s.env["BOXWATCH_RUN"] = "C:\\App\\setup.exe"
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    del s.env["BOXWATCH_RUN"]
+    s.equal((code, box and box["title"], probes), (0, "Restart", []), "first run: restart box")
+    s.equal(box.get("other"), "0", "a second launcher meanwhile ends at once, with no box")
+    held.wait_refused(1)
+
+    def queued():
+        if version in NINE_X:
+            return windows_file(s, "wininit.ini")
+        return live_delayed_moves(s)
+
+    before, staged = queued(), staged_copies(s)
+    if version in NINE_X:
+        lines = rename_lines(s)
+    else:
+        lines = ["%s=%s" % (t, src) for src, t in before]
+    s.check(any(l.lower().startswith("c:\\windows\\system32\\msvcrt.dll=") for l in lines),
+            "msvcrt.dll deferred")
+    for line in lines:
+        s.check(STAGED.search(line) is not None, "source staged in the system directory: " + line)
+        source = line.split("=", 1)[1]
+        s.check(os.path.exists(s.system32(ntpath.basename(source))), "staged copy there: " + source)
+        if line.lower().startswith("c:\\windows\\system32\\msvcrt.dll="):
+            s.check(s.read(source) == payload, "the staged msvcrt.dll is the payload")
+    s.equal(len(staged), len(lines), "one staged copy per deferred library")
+    for n in RUNTIME:
+        s.check(not os.path.exists(os.path.join(s.temp_dir(), n)), n + ": no payload copy left in TEMP")
+
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    s.equal((code, box and box["title"], probes), (0, "Restart", []),
+            "a run before the boot: the restart box again")
+    held.wait_refused(2)
+    s.equal(queued(), before, "nothing queued twice")
+    s.equal(staged_copies(s), staged, "no further staged copy")
+    for n in RUNTIME:
+        s.check(not os.path.exists(os.path.join(s.temp_dir(), n)), n + ": nothing extracted again")
+
+    held.release()
+    restart(s)
+    s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == payload, "replaced at the boot")
+    s.equal(staged_copies(s), [], "no staged copy left")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box), (0, None), "after the boot: exit code, box")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
+    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+
+
+SCENARIOS["restart_pending_nt"] = lambda s, a: restart_pending(s, a, "win2k")
+SCENARIOS["restart_pending_9x"] = lambda s, a: restart_pending(s, a, "win98")
+SCENARIOS["restart_pending_nt"].native = True
+SCENARIOS["restart_pending_9x"].native = True
+
+
 def restart_without_effect(s, a, version):
-    # The replacement fails at the restart (its source removed while the box was
-    # up, as a temp cleaner does): the runs after it neither queue, nor show the
-    # box, nor register, nor restart again, until the runtime is in place.
+    # The replacement fails at the restart (its staged sources removed while the box
+    # was up): the runs after it neither queue, nor show the box, nor register, nor
+    # restart again, until the runtime is in place.
     installation_setup(s, version)
     old = s.read("C:\\windows\\system32\\msvcrt.dll")
-    temp = s.temp_dir()
-    windows_temp = "C:\\" + os.path.relpath(temp, s.unix("C:\\")).replace("/", "\\")
-    s.env["BOXWATCH_DELETE"] = ";".join(windows_temp + "\\" + n for n in RUNTIME)
+    s.env["BOXWATCH_DELETE"] = "C:\\windows\\system32\\tb*.tmp"
     code, box, probes = s.run("C:\\App\\setup.exe")
     del s.env["BOXWATCH_DELETE"]
     s.check(box is not None, "first run: restart box")
-    s.check(not os.path.exists(os.path.join(temp, "msvcrt.dll")), "source removed while the box was up")
+    s.equal(staged_copies(s), [], "staged sources removed while the box was up")
     restart(s)
     s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == old, "runtime not replaced")
     if version not in NINE_X:
@@ -527,7 +654,7 @@ def restart_without_effect(s, a, version):
         s.equal((code, box, probes), (0, None, []), run + ": exit code, box, started programs")
         s.equal(registration(s, version), None, run + ": no registration")
         if version in NINE_X:
-            s.equal(s.read("C:\\windows\\wininit.ini"), None, run + ": nothing in WININIT.INI")
+            s.equal(windows_file(s, "wininit.ini"), None, run + ": nothing in WININIT.INI")
         else:
             s.equal(delayed_moves(s), [], run + ": no delayed moves")
     # The runtime put in place by other means: the launch road, and nothing left.
@@ -554,13 +681,16 @@ def temp_on_second_drive(s, a):
     set_user_environment(s, "TEMP", "D:\\Temp")
     set_user_environment(s, "TMP", "D:\\Temp")
     installation_setup(s, "winxp")
-    code, box, probes = s.run("C:\\App\\setup.exe")
+    held = HeldSession(s)
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
     s.check(box is not None, "restart box")
-    moves = delayed_moves(s)
+    held.wait_refused(1)
+    moves = live_delayed_moves(s)
     s.check(len(moves) >= 1, "delayed moves registered")
     for source, target in moves:
-        s.check(source.startswith("c:\\windows\\system32\\"), "staged on the system volume: " + source)
-    s.check(os.path.exists(os.path.join(drive, "Temp", "msvcrt.dll")), "extracted to D:")
+        s.check(STAGED.search("=" + source) is not None, "staged in the system directory: " + source)
+    s.equal(os.listdir(os.path.join(drive, "Temp")), [], "nothing left in D:\\Temp")
+    held.release()
     restart(s)
     with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
         s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
@@ -744,8 +874,7 @@ def japanese_temp_road(s, a):
     installation_setup(s, "win2k")
     code, box, probes = s.run("C:\\App\\setup.exe")
     s.check(box is not None, "restart box")
-    s.check(os.path.exists(os.path.join(s.unix(temp), "msvcrt.dll")), "extracted below " + TABLE)
-    s.check(len(delayed_moves(s)) >= 1, "delayed moves registered")
+    s.equal(os.listdir(s.unix(temp)), [], "nothing left below " + TABLE)
     restart(s)
     with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
         s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
