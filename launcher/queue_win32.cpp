@@ -77,8 +77,16 @@ void Launcher::AddPending(const std::string& path) { pending_.push_back(path); }
 bool Launcher::CommitPending(bool& restartNeeded) {
     restartNeeded = false;
     while (!pending_.empty()) {
+        // Through a copy made in the system directory too: a file moved there
+        // straight from a temporary folder inside a user's profile would keep
+        // permissions that let that user alone read it.
         const std::string& source = pending_.front();
-        if (!MoveFileA(source.c_str(), TargetOf(*this, source).c_str())) break;
+        std::string staged;
+        if (!StageCopy(source, staged)) break;
+        if (!MoveFileA(staged.c_str(), TargetOf(*this, source).c_str())) {
+            DeleteFileA(staged.c_str());
+            break;
+        }
         pending_.pop_front();
     }
     if (pending_.empty()) return true;
