@@ -8,8 +8,8 @@
 #include "image_version.h"
 #include "modules/version_library.h"
 #include "version_block.h"
+#include "whole_file.h"
 
-#include <cstdio>
 #include <new>
 
 namespace Tarnbolt {
@@ -106,12 +106,7 @@ bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& na
     if (!FindPayload(instance, id, bytes, size)) return false;
 
     path = TempFilePath(name);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    size_t written = std::fwrite(bytes, 1, size, file);
-    // A failed close can lose buffered bytes: that is a failed write too.
-    bool closed = std::fclose(file) == 0;
-    return written == size && closed;
+    return WriteWholeFile(path, bytes, size);
 }
 
 bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
@@ -145,22 +140,14 @@ std::string Launcher::RestartState(HINSTANCE instance) const {
 }
 
 bool Launcher::RestartTried(const std::string& state) const {
-    FILE* file = std::fopen(WindowsFilePath(kRestartMarker).c_str(), "rb");
-    if (!file) return false;
     // One byte more than the state: a longer file is another text.
-    std::string text(state.size() + 1, '\0');
-    text.resize(std::fread(&text[0], 1, text.size(), file));
-    std::fclose(file);
-    return text == state;
+    std::string text;
+    return ReadWholeFile(WindowsFilePath(kRestartMarker), text, state.size() + 1) && text == state;
 }
 
 bool Launcher::RecordRestart(const std::string& state) const {
     const std::string path = WindowsFilePath(kRestartMarker);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(state.data(), 1, state.size(), file) == state.size();
-    // A failed close can lose buffered bytes: that is a failed write too.
-    if (std::fclose(file) == 0 && written) return true;
+    if (WriteWholeFile(path, state.data(), state.size())) return true;
     DeleteFileA(path.c_str());
     return false;
 }

@@ -3,6 +3,7 @@
 // file as it was.
 
 #include "rename_section.h"
+#include "whole_file.h"
 
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@ namespace Tarnbolt {
 // waits under the extension .TBO; neither stays. What an earlier run left under
 // those names is dealt with first (PutAsideBack). False, with the old file
 // unchanged, when any step fails, and when the file cannot be opened for update
-// (read-only). `write` is the stream's write call.
+// (read-only). `write` is the system's write call.
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
-                     StreamWrite write = &std::fwrite);
+                     FileWrite write = &WriteFile);
 
 }  // namespace Tarnbolt

@@ -1,10 +1,9 @@
 #include "rename_file.h"
 
 #include "files/path_text.h"
+#include "whole_file.h"
 
 #include <windows.h>
-
-#include <cstdio>
 
 namespace Tarnbolt {
 namespace {
@@ -60,26 +59,18 @@ void TidyLeftovers(const std::string& path, const std::string& fresh, const std:
     if (found.fresh) Remove(fresh);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "rb");
-    if (!stream) return false;
-    const bool read = ReadWholeText(stream, text);
-    return std::fclose(stream) == 0 && read;
+bool ReadText(const std::string& path, std::string& text) {
+    return ReadWholeFile(Backslashed(path), text);
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrite write) {
-    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "wb");
-    if (!stream) return false;
-    bool written = WriteWholeText(stream, text, write);
-    // A failed close may have lost buffered bytes.
-    if (std::fclose(stream) != 0) written = false;
-    return written;
+bool WriteText(const std::string& path, const std::string& text, FileWrite write) {
+    return WriteWholeFile(Backslashed(path), text.data(), text.size(), write);
 }
 
 }  // namespace
 
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
-                     StreamWrite write) {
+                     FileWrite write) {
     // Names of our own beside the file: nobody else's file is ever replaced or
     // deleted.
     const std::string fresh = WithExtension(path, ".TBN");
@@ -92,17 +83,15 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
         // program) is not ours to replace. The attribute is asked as well: a
         // process with every right may open a read-only file all the same.
         if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
-        std::FILE* update = std::fopen(Backslashed(path).c_str(), "r+b");
-        if (!update) return false;
-        std::fclose(update);
-        if (!ReadWholeFile(path, old)) return false;
+        if (!CanOpenForUpdate(Backslashed(path))) return false;
+        if (!ReadText(path, old)) return false;
     }
     const std::string merged = MergeRenameText(old, lines);
 
     // Windows 9x cannot replace a file in one move: the new text must be complete
     // and checked before the old file is moved aside.
     std::string check;
-    if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged) {
+    if (!WriteText(fresh, merged, write) || !ReadText(fresh, check) || check != merged) {
         Remove(fresh);
         return false;
     }
