@@ -2,8 +2,9 @@
 """The launcher's size by contributor, read from the linker's map: how many bytes of
 the sections that are in the file each input brings (its discarded input sections
 are not counted), grouped as ours, the C++ runtime, the unwinder, the compiler's
-support library, the C runtime (the project's own), the import stubs and tables, the resources, and
-what the linker adds (headers, alignment). Run by scripts/bench; needs no Wine."""
+support library, the C runtime (the project's own), the import stubs and tables,
+the resources, and what the linker adds (headers, alignment). Run by scripts/bench;
+needs no Wine."""
 
 import argparse
 import os
