@@ -93,18 +93,3 @@ void exit(int code) {
 }
 
 }  // extern "C"
-
-namespace TarnboltRuntime {
-
-char* CommandTail(char* line) {
-    // The program name ends at the first blank or tab outside quotes.
-    bool quoted = false;
-    while (*line && (quoted || (*line != ' ' && *line != '\t'))) {
-        if (*line == '"') quoted = !quoted;
-        ++line;
-    }
-    while (*line == ' ' || *line == '\t') ++line;
-    return line;
-}
-
-}  // namespace TarnboltRuntime
