@@ -76,17 +76,4 @@ bool PutAsideBack(const SideFiles& found) {
     return found.aside && found.fresh && !found.file && !found.consumedSince;
 }
 
-bool WriteWholeText(std::FILE* file, const std::string& text, StreamWrite write) {
-    if (!text.empty() && write(text.data(), 1, text.size(), file) != text.size()) return false;
-    return std::fflush(file) == 0 && !std::ferror(file);
-}
-
-bool ReadWholeText(std::FILE* file, std::string& text) {
-    text.clear();
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    return !std::ferror(file);
-}
-
 }  // namespace Tarnbolt
