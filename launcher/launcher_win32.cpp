@@ -8,8 +8,8 @@
 #include "image_version.h"
 #include "modules/version_library.h"
 #include "version_block.h"
+#include "whole_file.h"
 
-#include <cstdio>
 #include <new>
 
 namespace Tarnbolt {
@@ -106,12 +106,7 @@ bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& na
     if (!FindPayload(instance, id, bytes, size)) return false;
 
     path = TempFilePath(name);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    size_t written = std::fwrite(bytes, 1, size, file);
-    // A failed close can lose buffered bytes: that is a failed write too.
-    bool closed = std::fclose(file) == 0;
-    return written == size && closed;
+    return WriteWholeFile(path, bytes, size);
 }
 
 bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
@@ -149,12 +144,7 @@ namespace {
 // The marker's text; a larger file is none of ours.
 bool ReadMarker(const std::string& path, std::string& text) {
     const size_t kLongest = 64 * 1024;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    text.assign(kLongest + 1, '\0');
-    text.resize(std::fread(&text[0], 1, text.size(), file));
-    std::fclose(file);
-    return text.size() <= kLongest;
+    return ReadWholeFile(path, text, kLongest + 1) && text.size() <= kLongest;
 }
 
 }  // namespace
@@ -172,11 +162,7 @@ bool Launcher::RestartTried(const std::string& state, std::vector<std::string>& 
 bool Launcher::RecordRestart(const std::string& state, const std::vector<std::string>& deferred) const {
     const std::string path = WindowsFilePath(kRestartMarker);
     const std::string text = RestartMarkerFile(state, deferred);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    // A failed close can lose buffered bytes: that is a failed write too.
-    if (std::fclose(file) == 0 && written) return true;
+    if (WriteWholeFile(path, text.data(), text.size())) return true;
     DeleteFileA(path.c_str());
     return false;
 }

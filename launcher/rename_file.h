@@ -3,6 +3,7 @@
 // file as it was.
 
 #include "rename_section.h"
+#include "whole_file.h"
 
 #include <string>
 #include <vector>
@@ -18,9 +19,9 @@ namespace Tarnbolt {
 // aside under .TB1 and on while .TBO is taken. Set-aside copies without .TBN are
 // stale and removed. False when any step fails, with the old file unchanged and
 // anything still waiting kept, and when the file cannot be opened for update
-// (read-only). `write` is the stream's write call.
+// (read-only). `write` is the system's write call.
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
-                     StreamWrite write = &std::fwrite);
+                     FileWrite write = &WriteFile);
 
 // The whole file at `path`, byte for byte; false when it cannot be read.
 bool ReadRenameFile(const std::string& path, std::string& text);

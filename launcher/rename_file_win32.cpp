@@ -1,10 +1,9 @@
 #include "rename_file.h"
 
 #include "files/path_text.h"
+#include "whole_file.h"
 
 #include <windows.h>
-
-#include <cstdio>
 
 namespace Tarnbolt {
 namespace {
@@ -43,28 +42,20 @@ std::string AsideName(const std::string& path, int i) {
     return WithExtension(path, extension);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "rb");
-    if (!stream) return false;
-    const bool read = ReadWholeText(stream, text);
-    return std::fclose(stream) == 0 && read;
+bool ReadText(const std::string& path, std::string& text) {
+    return ReadWholeFile(Backslashed(path), text);
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text, StreamWrite write) {
-    std::FILE* stream = std::fopen(Backslashed(path).c_str(), "wb");
-    if (!stream) return false;
-    bool written = WriteWholeText(stream, text, write);
-    // A failed close may have lost buffered bytes.
-    if (std::fclose(stream) != 0) written = false;
-    return written;
+bool WriteText(const std::string& path, const std::string& text, FileWrite write) {
+    return WriteWholeFile(Backslashed(path), text.data(), text.size(), write);
 }
 
 }  // namespace
 
-bool ReadRenameFile(const std::string& path, std::string& text) { return ReadWholeFile(path, text); }
+bool ReadRenameFile(const std::string& path, std::string& text) { return ReadText(path, text); }
 
 bool MergeRenameFile(const std::string& path, const std::vector<std::string>& lines,
-                     StreamWrite write) {
+                     FileWrite write) {
     // Names of our own beside the file: nobody else's file is ever replaced or
     // deleted.
     const std::string fresh = WithExtension(path, ".TBN");
@@ -93,7 +84,7 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     std::string text;
     for (size_t i = 0; i < asides.size(); ++i) {
         std::string held;
-        if (!ReadWholeFile(asides[i], held)) return false;
+        if (!ReadText(asides[i], held)) return false;
         text = i == 0 ? held : CombineRenameTexts(text, held);
     }
     const bool existed = Exists(path);
@@ -102,11 +93,9 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
         // program) is not ours to replace. The attribute is asked as well: a
         // process with every right may open a read-only file all the same.
         if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) return fail();
-        std::FILE* update = std::fopen(Backslashed(path).c_str(), "r+b");
-        if (!update) return fail();
-        std::fclose(update);
+        if (!CanOpenForUpdate(Backslashed(path))) return fail();
         std::string current;
-        if (!ReadWholeFile(path, current)) return fail();
+        if (!ReadText(path, current)) return fail();
         text = asides.empty() ? current : CombineRenameTexts(text, current);
     }
     const std::string merged = MergeRenameText(text, lines);
@@ -114,7 +103,7 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     // Windows 9x cannot replace a file in one move: the new text must be complete
     // and checked before the old file is moved aside.
     std::string check;
-    if (!WriteWholeFile(fresh, merged, write) || !ReadWholeFile(fresh, check) || check != merged)
+    if (!WriteText(fresh, merged, write) || !ReadText(fresh, check) || check != merged)
         return fail();
     if (existed) {
         if (free.empty() || !MoveFileA(path.c_str(), free.c_str())) return fail();

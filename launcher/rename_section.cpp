@@ -127,19 +127,6 @@ std::string CombineRenameTexts(const std::string& earlier, const std::string& la
     return combined;
 }
 
-bool WriteWholeText(std::FILE* file, const std::string& text, StreamWrite write) {
-    if (!text.empty() && write(text.data(), 1, text.size(), file) != text.size()) return false;
-    return std::fflush(file) == 0 && !std::ferror(file);
-}
-
-bool ReadWholeText(std::FILE* file, std::string& text) {
-    text.clear();
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    return !std::ferror(file);
-}
-
 bool RenameSectionHolds(const std::string& text, const std::string& source) {
     bool inside = false;
     for (size_t begin = 0; begin < text.size();) {

@@ -1,16 +1,14 @@
 #include "pstring.h"
 
-#include <cctype>
-
 namespace LumoBase {
 namespace {
 
-// Characters are taken as signed 8-bit values. Only non-negative ones go through
-// toupper: it is undefined for other negative values, and the "C" locale leaves
-// bytes 0x80 to 0xFF unchanged anyway, so they order before 0x00 to 0x7F.
+// Characters are taken as signed 8-bit values, folded as toupper in the "C" locale
+// folds them: only a to z change, and bytes 0x80 to 0xFF order before 0x00 to 0x7F.
+// Folded here, not by the C library: the launcher has none that offers it.
 int Fold(char c) {
     int v = static_cast<signed char>(c);
-    return v >= 0 ? std::toupper(v) : v;
+    return v >= 'a' && v <= 'z' ? v - ('a' - 'A') : v;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <string>
 
 namespace LumoBase {
@@ -31,9 +30,10 @@ std::string ProgramPath(const char* argument) {
 
 bool ProgramExists(const std::string& path) {
     if (path.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return false;
-    std::fclose(f);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
     return true;
 }
 

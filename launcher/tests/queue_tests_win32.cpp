@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -44,14 +43,17 @@ std::string SystemDirectory() {
 }
 
 // The disk fills up half-way through the text.
-size_t HalfWrite(const void* data, size_t size, size_t count, std::FILE* stream) {
-    return std::fwrite(data, size, count / 2, stream);
+BOOL WINAPI HalfWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    WriteFile(file, data, size / 2, written, nullptr);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
 }
 
 // The last byte is lost, yet the write answers success: only reading back tells.
-size_t LossyWrite(const void* data, size_t size, size_t count, std::FILE* stream) {
-    std::fwrite(data, size, count - 1, stream);
-    return count;
+BOOL WINAPI LossyWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    BOOL done = WriteFile(file, data, size - 1, written, nullptr);
+    *written = size;
+    return done;
 }
 
 // The delayed moves the platform holds for the next start, as one text.
@@ -241,11 +243,11 @@ TEST_CASE("a failed write leaves WININIT.INI as it was, byte for byte") {
     const std::vector<std::string> lines = {"S\\a.dll=T\\a.dll"};
     struct Case {
         const char* what;
-        Tarnbolt::StreamWrite write;
+        Tarnbolt::FileWrite write;
         bool merged;
     } cases[] = {{"disk full", HalfWrite, false},
                  {"a lost byte", LossyWrite, false},
-                 {"a sound write", &std::fwrite, true}};
+                 {"a sound write", &WriteFile, true}};
     for (const Case& c : cases) {
         CAPTURE(c.what);
         Write(path, before);

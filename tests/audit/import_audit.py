@@ -2,9 +2,8 @@
 """Checks that shipped Windows programs load on Windows 95 and NT 4: PE32, no
 compiler runtime DLL, and only imports on the allow-list kept beside this script.
 For the launcher also: its static imports come only from the libraries it names
-(--static-only), each import of a library with a known export list is one of its
-exports (--exports), and the functions its code binds at run time (--runtime-bound,
-a source file listing them) are on the allow-list as well."""
+(--static-only), and the functions its code binds at run time (--runtime-bound, a
+source file listing them) are on the allow-list as well."""
 
 import argparse
 import re
@@ -53,12 +52,6 @@ def read_imports(objdump, exe):
     return (fmt.group(1) if fmt else None, subsystem.group(1) if subsystem else None, imports)
 
 
-def read_names(path):
-    """A list of names, one a line; '#' begins a comment line."""
-    with open(path, encoding="utf-8") as f:
-        return {line.strip() for line in f if line.strip() and not line.startswith("#")}
-
-
 def read_runtime_bound(path):
     """The (dll, function) pairs of a source file's run-time binding list: its
     lines of the form  X("library.dll", Function)."""
@@ -79,17 +72,11 @@ def main():
     parser.add_argument("--gui", action="append", default=[], help="a program of the GUI subsystem")
     parser.add_argument("--static-only", default="",
                         help="comma-separated libraries the programs may import statically")
-    parser.add_argument("--exports", action="append", default=[],
-                        help="DLL=FILE: every import from DLL must be a name listed in FILE")
     parser.add_argument("--runtime-bound", action="append", default=[],
                         help="a source file whose X(\"dll\", Function) list is bound at run time")
     parser.add_argument("programs", nargs="*")
     args = parser.parse_args()
     static_only = {d.strip().lower() for d in args.static_only.split(",") if d.strip()}
-    exports = {}
-    for item in args.exports:
-        dll, _, path = item.partition("=")
-        exports[dll.lower()] = read_names(path)
 
     allowed = {}
     for path in args.allowlist:
@@ -111,10 +98,6 @@ def main():
                 problems.append(f"{exe}: imports from {dll}; it may import only from "
                                 f"{', '.join(sorted(static_only))} (others are bound at run time)")
                 continue
-            if dll in exports:
-                for fn in functions:
-                    if fn not in exports[dll]:
-                        problems.append(f"{exe}: {dll} {fn} is not exported by {dll}")
             if dll not in allowed:
                 problems.append(f"{exe}: imports from {dll}, which is not allowed")
                 continue

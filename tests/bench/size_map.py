@@ -2,8 +2,9 @@
 """The launcher's size by contributor, read from the linker's map: how many bytes of
 the sections that are in the file each input brings (its discarded input sections
 are not counted), grouped as ours, the C++ runtime, the unwinder, the compiler's
-support library, the C runtime, the import stubs and tables, the resources, and
-what the linker adds (headers, alignment). Run by scripts/bench; needs no Wine."""
+support library, the C runtime (the project's own), the import stubs and tables,
+the resources, and what the linker adds (headers, alignment). Run by scripts/bench;
+needs no Wine."""
 
 import argparse
 import os
@@ -16,13 +17,14 @@ GROUPS = [
     ("c++ runtime", "libstdc++, libsupc++"),
     ("unwinder", "libgcc_eh"),
     ("compiler support", "libgcc"),
-    ("c runtime", "crt2, crtbegin/crtend, libmingw32, libmingwex, libcrtdll or libmsvcrt"),
+    ("c runtime", "the project's own (runtime/), crtbegin/crtend"),
     ("imports", "import stubs and tables of the system libraries"),
     ("resources", "the payload and the version resource"),
     ("linker", "headers, alignment, fill, relocations"),
 ]
+# Other programs' C runtime, should one be measured.
 C_RUNTIME = {"crt2.o", "crtbegin.o", "crtend.o", "libmingw32.a", "libmingwex.a", "libmoldname.a",
-             "libmsvcrt.a", "libcrtdll.a", "libmsvcrt-os.a"}
+             "libmsvcrt.a", "libmsvcrt-os.a"}
 
 
 def file_sections(objdump, exe):
@@ -46,6 +48,12 @@ def classify(source):
     base = os.path.basename(path)
     if base.endswith(".res"):
         return "resources"
+    # The runtime's objects: its C part, and the string members it instantiates for
+    # the C++ library.
+    if "/tarnbolt_runtime_strings.dir/" in path:
+        return "c++ runtime"
+    if "/tarnbolt_runtime.dir/" in path:
+        return "c runtime"
     if ".ltrans" in base or not path.startswith("/"):
         return "ours"  # LTO's output, or a file of the build tree
     if base in ("libstdc++.a", "libsupc++.a"):
