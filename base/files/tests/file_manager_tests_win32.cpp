@@ -6,6 +6,7 @@
 
 #include "scoped_environment_win32.h"
 #include "temp_folder_win32.h"
+#include "tree_snapshot_win32.h"
 
 #include <doctest/doctest.h>
 
@@ -32,19 +33,6 @@ bool IsDirectoryAt(const std::string& path) {
 
 bool ExistsAt(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The whole content of a file; "<missing>" when it cannot be opened.
-std::string Content(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string text;
-    char buffer[256];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
-    CloseHandle(h);
-    return text;
 }
 
 // The paths of a list, each without the folder's own path and its separator.
