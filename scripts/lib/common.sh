@@ -5,6 +5,9 @@ TARNBOLT_CACHE=${TARNBOLT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnbolt}
 # The 32-bit product and the x86-64 vehicle each have their ICU and template prefix.
 TARNBOLT_ICU_DIR=$TARNBOLT_CACHE/icu-$TARNBOLT_ICU_VERSION-i686
 TARNBOLT_ICU_DIR_X64=$TARNBOLT_CACHE/icu-$TARNBOLT_ICU_VERSION-x86_64
+# The libraries 32-bit programs link statically, rebuilt for the 80486
+# (build-i486-libraries); the i686 toolchain file takes them from here.
+TARNBOLT_I486_LIBS=$TARNBOLT_CACHE/gcc-12.2.0-i486
 TARNBOLT_WINE_TEMPLATE=$TARNBOLT_CACHE/wine-template-win32
 TARNBOLT_WINE_TEMPLATE_X64=$TARNBOLT_CACHE/wine-template-win64
 # Written by setup when the 32-bit Wine packages could not be installed: why, in one line.
@@ -12,7 +15,7 @@ TARNBOLT_NO_WINE32=$TARNBOLT_CACHE/no-wine32
 # Written by setup when QEMU could not be set up for 32-bit programs: why, in one line.
 TARNBOLT_NO_EMULATION=$TARNBOLT_CACHE/no-emulation
 export TARNBOLT_NO_WINE32 TARNBOLT_NO_EMULATION
-export TARNBOLT_ICU_VERSION TARNBOLT_CACHE TARNBOLT_ICU_DIR TARNBOLT_ICU_DIR_X64
+export TARNBOLT_ICU_VERSION TARNBOLT_CACHE TARNBOLT_ICU_DIR TARNBOLT_ICU_DIR_X64 TARNBOLT_I486_LIBS
 export TARNBOLT_WINE_TEMPLATE TARNBOLT_WINE_TEMPLATE_X64
 export WINEDEBUG=${WINEDEBUG:--all}
 
@@ -105,4 +108,25 @@ tarnbolt_wine_for() {
     win64) echo /usr/lib/wine/wine64 ;;
     *) echo wine ;;
   esac
+}
+
+# Makes source packages fetchable: deb-src entries beside the configured suites,
+# added only when the given package's source cannot be had already.
+tarnbolt_ensure_deb_src() {
+  apt-get source --print-uris -qq "$1" >/dev/null 2>&1 && return 0
+  echo "setup: adding deb-src entries for the configured suites" >&2
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    case "$f" in *tarnbolt-deb-src.sources) continue ;; esac
+    grep -q '^Types:.*deb-src' "$f" && continue
+    sed -n '/^Types:/s/.*/Types: deb-src/;p' "$f"
+    echo
+  done > /etc/apt/sources.list.d/tarnbolt-deb-src.sources
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list > /etc/apt/sources.list.d/tarnbolt-deb-src.list
+  fi
+  # An index that fails (a mirror mid-sync) matters only if the source cannot be had.
+  apt-get update -qq -o Acquire::Retries=3 >&2 \
+    || echo "setup: apt-get update reported a failed index; trying the source all the same" >&2
 }
