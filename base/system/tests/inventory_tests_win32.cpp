@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include <cpuid.h>
+#include "reference_vendor_win32.h"
 
 #include <cstdio>
 #include <cstring>
@@ -148,12 +148,7 @@ TEST_CASE("processor count, family and features") {
 }
 
 TEST_CASE("vendor and identifier texts") {
-    unsigned eax, ebx, ecx, edx;
-    __cpuid(0, eax, ebx, ecx, edx);
-    char cpuidVendor[13] = {};
-    std::memcpy(cpuidVendor, &ebx, 4);
-    std::memcpy(cpuidVendor + 4, &edx, 4);
-    std::memcpy(cpuidVendor + 8, &ecx, 4);
+    const std::string cpuidVendor = ReferenceVendor();
 
     PString registered;
     REQUIRE(ReadRegistryString(HKEY_LOCAL_MACHINE, kProcessorKey, "VendorIdentifier", registered));
