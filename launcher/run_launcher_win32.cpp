@@ -2,8 +2,7 @@
 
 #include "settings.h"
 #include "system/startup_entry.h"
-
-#include <objbase.h>
+#include "system/system_library.h"
 
 #include <string>
 #include <vector>
@@ -58,7 +57,7 @@ namespace {
 // The restart box, the entry that brings the launcher back after the restart, and
 // the request, which every program may refuse: what was queued stays queued.
 void AskForRestart() {
-    MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
+    LumoBase::Bound::MessageBoxA(nullptr, g_message.c_str(), g_caption.c_str(), MB_OK);
     LumoBase::AddStartupEntry(nullptr);
     LumoBase::RestartSystem();
 }
@@ -147,7 +146,8 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
 }
 
 int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
-    CoInitialize(nullptr);  // the startup entry's shell link needs COM; never uninitialised
+    // Without COM where no link of ours can be there: the shell link initialises
+    // it on first use (USER32 and ole32 are loaded only by the roads that use them).
     LumoBase::RemoveStartupEntry(nullptr);
     // A launcher that cannot know its own path (a folder too long for the module
     // name) would read the bare settings name from the Windows directory and start
@@ -159,8 +159,8 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     LoadSettings(instance, settings, preferredHigh, preferredLow);
 
     if (!isAdministrator()) {
-        MessageBoxA(nullptr, g_adminMessage.c_str(), g_adminMessageTitle.c_str(),
-                    MB_OK | MB_ICONWARNING);
+        LumoBase::Bound::MessageBoxA(nullptr, g_adminMessage.c_str(),
+                                     g_adminMessageTitle.c_str(), MB_OK | MB_ICONWARNING);
         return 0;
     }
 

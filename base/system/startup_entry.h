@@ -21,8 +21,8 @@ bool AddStartupEntry(const char* programPath = nullptr);
 // false as for AddStartupEntry but for a failed save.
 bool RemoveStartupEntry(const char* programPath = nullptr);
 
-// Writes a shell link at `linkPath` to `target` with `description`. COM must be
-// initialised on the calling thread.
+// Writes a shell link at `linkPath` to `target` with `description`. COM is
+// initialised on the calling thread first, where it is not yet, and stays so.
 void CreateShortcut(const char* target, const char* linkPath, const char* description);
 
 }  // namespace LumoBase

@@ -6,6 +6,7 @@
 #include "system/registry.h"
 #include "system/restart_win32.h"
 #include "system/startup_entry_text.h"
+#include "system/system_library.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -76,15 +77,23 @@ bool ResolveProgram(const char* argument, std::string& path, std::string& name) 
     return true;
 }
 
+// A shell-link object. COM is initialised on this thread first, as late as this:
+// a run that makes and reads no link never starts it. Never uninitialised: the
+// caller's own objects on this thread would go with it.
+bool NewShellLink(IShellLinkA*& link) {
+    link = nullptr;
+    Bound::CoInitialize(nullptr);
+    return SUCCEEDED(Bound::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IShellLinkA, reinterpret_cast<void**>(&link)));
+}
+
 // The target a shell link names; false when the file is missing or no link that
 // can be read.
 bool ReadShortcutTarget(const std::string& linkPath, std::string& target) {
     WCHAR widePath[260];
     if (MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, 260) == 0) return false;
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return false;
+    if (!NewShellLink(link)) return false;
     IPersistFile* file = nullptr;
     bool read = false;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
@@ -142,7 +151,7 @@ bool RequestRestart(ExitWindowsCall exitWindows) {
     return exitWindows(EWX_REBOOT, plannedInstallation) != 0;
 }
 
-bool RestartSystem() { return RequestRestart(&ExitWindowsEx); }
+bool RestartSystem() { return RequestRestart(&Bound::ExitWindowsEx); }
 
 bool AddStartupEntry(const char* programPath) {
     std::string path, name;
@@ -195,9 +204,7 @@ bool RemoveStartupEntry(const char* programPath) {
 
 void CreateShortcut(const char* target, const char* linkPath, const char* description) {
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return;
+    if (!NewShellLink(link)) return;
     IPersistFile* file = nullptr;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
         link->Release();

@@ -25,6 +25,11 @@ SPEED = "C:\\tools\\speed_bench.exe"
 FILES = "C:\\tools\\file_manager_bench.exe"
 
 
+# The launch road should cost what starting a program costs: at most this ratio
+# of the medians, the launcher against a bare CreateProcessA program.
+LAUNCH_GOAL = 1.10
+
+
 def launch_settings(run):
     # Wine's msvcrt.dll is 7.0.2600.2180: this version is met, so the launch road is taken.
     return {"General": {"Run": run, "PreferredVersion": "6.1.8637.0"}}
@@ -263,7 +268,7 @@ def main():
         ("launch: bare CreateProcessA, median of %d" % args.runs,
          "%.1f ms (fastest %.1f)" % (bare_ms, min(bare) * 1000), ""),
         ("launch: ratio of the medians", "%.2fx (fastest %.2fx)" % (ratio, min(launcher) / min(bare)),
-         "<= 1.25x: %s" % verdict(ratio <= 1.25)),
+         "<= %.2fx: %s" % (LAUNCH_GOAL, verdict(ratio <= LAUNCH_GOAL))),
         ("speed: host rate (/proc/cpuinfo; registry ~MHz)",
          "%.1f MHz; %d MHz" % (host, speed["registry"]), ""),
         ("speed: MeasureProcessorSpeed(0), median of %d" % args.speed_calls,

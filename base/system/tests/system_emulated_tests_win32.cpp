@@ -190,6 +190,38 @@ private:
     HKEY key_ = nullptr;
 };
 
+// The startup entry's calls on a thread of their own, which has not initialised
+// COM, as the launcher no longer does at start.
+struct ThreadWithoutCom {
+    bool removedWithoutLink = false, comAfterRemove = true, added = false, linkMade = false,
+         removed = false;
+
+    ThreadWithoutCom() {
+        HANDLE thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+        REQUIRE(thread);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+
+    static bool ComInitialised() {
+        IUnknown* object = nullptr;
+        const HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IUnknown, reinterpret_cast<void**>(&object));
+        if (object) object->Release();
+        return result != CO_E_NOTINITIALIZED;
+    }
+
+    static DWORD WINAPI Run(LPVOID self) {
+        ThreadWithoutCom& r = *static_cast<ThreadWithoutCom*>(self);
+        r.removedWithoutLink = RemoveStartupEntry(nullptr);
+        r.comAfterRemove = ComInitialised();
+        r.added = AddStartupEntry(nullptr);
+        r.linkMade = FileExists(CommonStartup() + "\\" + EntryName() + ".lnk");
+        r.removed = RemoveStartupEntry(nullptr);
+        return 0;
+    }
+};
+
 // Works in the Windows directory, so that "the current drive" is the prefix's C:.
 class InWindowsDirectory {
 public:
@@ -441,6 +473,18 @@ TEST_SUITE("Windows 2000 road") {
         const std::string missingLink = folder + "\\Tarnbolt no such program.lnk";
         CHECK_FALSE(AddStartupEntry(MissingProgram().c_str()));
         CHECK_FALSE(FileExists(missingLink));
+    }
+
+    TEST_CASE("a thread that never initialised COM adds and removes the link") {
+        const std::string link = CommonStartup() + "\\" + EntryName() + ".lnk";
+        DeleteFileA(link.c_str());
+        ThreadWithoutCom run;
+        CHECK(run.removedWithoutLink);
+        CHECK_FALSE(run.comAfterRemove);  // no link there: COM not started
+        CHECK(run.added);
+        CHECK(run.linkMade);
+        CHECK(run.removed);
+        CHECK_FALSE(FileExists(link));
     }
 
     TEST_CASE("another program's link of the same name stays; ours takes the next free name") {
