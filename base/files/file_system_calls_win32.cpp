@@ -44,6 +44,11 @@ bool FullPathOf(const char* path, PString& full) {
     return true;
 }
 
+void ProbeNumbers(unsigned long& thread, unsigned long& tick) {
+    thread = GetCurrentThreadId();
+    tick = GetTickCount();
+}
+
 bool LongNameOf(const char* path, PString& name) {
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(path, &data);
