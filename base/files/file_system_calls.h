@@ -86,6 +86,8 @@ public:
     const char* Name() const;
     bool IsDirectory() const;
     bool IsLink() const;
+    // The entry's short (8.3) name; empty where the long name is one already.
+    const char* ShortName() const;
 
 private:
     struct Record;

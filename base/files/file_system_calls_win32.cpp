@@ -101,6 +101,10 @@ bool DirectorySearch::Ended() const { return ended_; }
 
 const char* DirectorySearch::Name() const { return record_ ? record_->data.cFileName : ""; }
 
+const char* DirectorySearch::ShortName() const {
+    return record_ ? record_->data.cAlternateFileName : "";
+}
+
 bool DirectorySearch::IsDirectory() const {
     return record_ && (record_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

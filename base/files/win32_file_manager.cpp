@@ -76,6 +76,13 @@ AFileSpec Entry(const PString& directory, const PString& name) {
     return entry;
 }
 
+// A pattern's last component as the platform takes it, without blanks at its end.
+PString WithoutTrailingBlanks(const PString& name) {
+    size_t end = name.size();
+    while (end > 0 && name[end - 1] == ' ') --end;
+    return PString(name.substr(0, end));
+}
+
 bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -639,11 +646,21 @@ FileSpecList* WIN32_FileManager::Enumerate(const AFileSpec& pattern, bool recurs
         if (!PatternDirectory(pattern, directory, name)) return nullptr;
         // The platform also answers entries whose short name matches (x.logold
         // for *.log, through X~1.LOG): only what the long name matches is taken.
+        // Matched again as the platform matches: without the blanks that end the
+        // pattern, which it drops.
         const bool wild = HasWildcards(name);
+        const PString matched = WithoutTrailingBlanks(name);
         for (bool found = search.First(listed.GetFullPath().c_str()); found;
              found = search.Next()) {
             if (IsDotEntry(search.Name())) continue;
-            if (wild && !MatchesPattern(PString(search.Name()), name)) continue;
+            if (wild && !MatchesPattern(PString(search.Name()), matched)) {
+                if (*search.ShortName() && MatchesPattern(PString(search.ShortName()), matched))
+                    continue;
+                // Neither name explains why the platform answered the entry: the
+                // rules disagree, and leaving it out would answer true for an
+                // entry the platform matched and the operation skipped.
+                return nullptr;
+            }
             const AFileSpec entry = Entry(directory, PString(search.Name()));
             if (search.IsDirectory()) {
                 if (directoriesOnly) target->push_back(entry);
