@@ -44,8 +44,11 @@ TEST_CASE("code page 932: check --json in a folder named with a 0x5C trail byte"
     REQUIRE(CreateDirectoryA((t / soft).c_str(), nullptr));
     const std::string launcher = t / (soft + "\\setup.exe");
     REQUIRE(CopyFileA(Windows(TARNBOLT_LAUNCHER_PATH).c_str(), launcher.c_str(), FALSE));
-    std::string climb;
-    for (int i = 0; i < 16; ++i) climb += "..\\";
+    // One step more than the folder is deep: its components are the temporary
+    // folder's and ソフト, which a walk by bytes would count as two.
+    std::string climb = "..\\..\\";
+    for (char c : t.Path())
+        if (c == '\\') climb += "..\\";
     t.MakeFile(soft + "\\setup.ini", "[General]\r\nRun=" + climb + "app.exe\r\n");
 
     std::vector<std::string> args = {"check", launcher, "--json"};
