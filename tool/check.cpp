@@ -68,8 +68,8 @@ std::string VersionFault(const std::string& text) {
 }
 
 // Windows drops the dots and blanks that end a file name.
-std::string WithoutTrailingDots(std::string path) {
-    const size_t name = path.rfind('\\') + 1;
+std::string WithoutTrailingDots(std::string path, const LumoBase::LeadBytes& rule) {
+    const size_t name = rule.FindLast(path, '\\') + 1;
     while (path.size() > name && (path.back() == '.' || path.back() == ' ')) path.pop_back();
     return path;
 }
@@ -81,11 +81,11 @@ bool IsAbsolute(const std::string& program) {
     return !program.empty() && program[0] == '\\';
 }
 
-size_t RootLength(const std::string& folder) {
+size_t RootLength(const std::string& folder, const LumoBase::LeadBytes& rule) {
     if (folder.compare(0, 2, "\\\\") == 0) {  // \\server\share
-        size_t server = folder.find('\\', 2);
+        size_t server = rule.Find(folder, '\\', 2);
         if (server == std::string::npos) return folder.size();
-        size_t share = folder.find('\\', server + 1);
+        size_t share = rule.Find(folder, '\\', server + 1);
         return share == std::string::npos ? folder.size() : share;
     }
     return folder.size() >= 2 && folder[1] == ':' ? 2 : 0;
@@ -106,7 +106,7 @@ std::vector<std::string> Parts(const std::string& path, const LumoBase::LeadByte
 // Whether the program's "..\" steps climb above the root of the folder.
 bool ClimbsPastRoot(const std::string& folder, const std::string& program, const CheckInput& input) {
     long depth = 0;
-    for (const std::string& part : Parts(folder.substr(RootLength(folder)), input.pathRule))
+    for (const std::string& part : Parts(folder.substr(RootLength(folder, input.pathRule)), input.pathRule))
         if (!part.empty()) ++depth;
     std::string path = program;
     // A "/" is never a trail byte.
@@ -165,7 +165,8 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
     const auto exists = [&input](const std::string& value) {
         if (!input.fileExists) return false;
         const std::string named = input.fileSystemText ? input.fileSystemText(value) : value;
-        return input.fileExists(WithoutTrailingDots(RunProgramFor(input.folder, named)));
+        return input.fileExists(
+            WithoutTrailingDots(RunProgramFor(input.folder, named, input.pathRule), input.pathRule));
     };
     const std::string path = RunProgramFor(input.folder, run);
     if (!exists(run)) {

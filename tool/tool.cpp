@@ -82,7 +82,7 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes) {
 }
 
 std::string Folder(const std::string& path) {
-    const size_t slash = path.rfind('\\');
+    const size_t slash = PathLeadBytes().FindLast(path, '\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
