@@ -170,23 +170,3 @@ TEST_CASE("a settings file in UTF-16 is an error") {
     CHECK(findings[0].severity == Severity::kError);
     CHECK(findings[0].message.find("Windows 95, 98 and Me") != std::string::npos);
 }
-
-TEST_CASE("the JSON report converts each text before it escapes it") {
-    CheckInput input = Input("app.exe");
-    input.folder = "C:\\\x83\x5c";
-    // A stand-in conversion that maps the double-byte character to its UTF-8 form.
-    const auto utf8 = [](const std::string& text) {
-        std::string out;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text.compare(i, 2, "\x83\x5c") == 0) {
-                out += "\xe3\x82\xbd";
-                ++i;
-            } else {
-                out += text[i];
-            }
-        }
-        return out;
-    };
-    const std::string json = FormatJson(input, CheckReport(), utf8);
-    CHECK(json.find("\"folder\":\"C:\\\\\xe3\x82\xbd\"") != std::string::npos);
-}
