@@ -4,7 +4,8 @@
 // stays only right after the first component; a network root stays whole; no
 // double-byte character is cut apart; the join lies below the directory when the
 // name does not climb; a pattern comes apart at a whole separator; a name matches
-// itself, "*" and "*.*", and its case never changes whether it matches a pattern.
+// itself, "*" and "*.*", and its case (full-width letters' too) never changes
+// whether it matches a pattern.
 #include "files/name_pattern.h"
 #include "files/path_containment.h"
 #include "files/path_text.h"
@@ -36,6 +37,14 @@ std::string Pairs(const std::string& text, const LeadBytes& rule) {
     for (size_t i = 0; i < text.size(); i = rule.Next(text, i))
         if (rule.Next(text, i) == i + 2) pairs.append(text, i, 2);
     return pairs;
+}
+
+// The full-width letters of code page 932 in upper case, as the system folds them.
+void FullWidthUpper(unsigned char lead, unsigned char& trail) {
+    if (lead == 0x82 && trail >= 0x81 && trail <= 0x9A) trail = static_cast<unsigned char>(trail - 0x21);
+    if (lead == 0x83 && trail >= 0xBF && trail <= 0xD6) trail = static_cast<unsigned char>(trail - 0x20);
+    if (lead == 0x84 && trail >= 0x70 && trail <= 0x91 && trail != 0x7F)
+        trail = static_cast<unsigned char>(trail - (trail < 0x7F ? 0x30 : 0x31));
 }
 
 bool EndsInLoneLead(const std::string& text, const LeadBytes& rule) {
@@ -119,14 +128,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A name read from a listing against a pattern: a name without wildcards
     // matches itself, "*" and "*.*" match every name, and case never matters.
     const PString entry(name), asPattern(directory);
-    const CaseFold fold;
+    // The double-byte fold too where the code page has one.
+    const CaseFold fold = rule.Any() ? CaseFold::CodePage932() : CaseFold();
     if (!entry.empty() && !HasWildcards(entry, rule)) {
         if (!MatchesPattern(entry, entry, rule, fold)) std::abort();
         if (!MatchesPattern(entry, PString("*"), rule, fold)) std::abort();
         if (!MatchesPattern(entry, PString("*.*"), rule, fold)) std::abort();
         std::string upper = name;
-        for (size_t i = 0; i < upper.size(); i = rule.Next(upper, i))
-            if (rule.Next(upper, i) == i + 1) upper[i] = static_cast<char>(fold.Upper(static_cast<unsigned char>(upper[i])));
+        for (size_t i = 0; i < upper.size(); i = rule.Next(upper, i)) {
+            if (rule.Next(upper, i) == i + 1) {
+                upper[i] = static_cast<char>(fold.Upper(static_cast<unsigned char>(upper[i])));
+            } else if (rule.Any()) {
+                const unsigned char lead = static_cast<unsigned char>(upper[i]);
+                unsigned char trail = static_cast<unsigned char>(upper[i + 1]);
+                FullWidthUpper(lead, trail);
+                upper[i + 1] = static_cast<char>(trail);
+            }
+        }
         if (MatchesPattern(entry, asPattern, rule, fold) !=
             MatchesPattern(PString(upper), asPattern, rule, fold))
             std::abort();

@@ -1,8 +1,11 @@
 // The packager's PE reading and stamping on any bytes. Properties: no read outside
 // the input (the sanitizers watch); when stamping succeeds its output is an image
-// whose stamped resources read back exactly, and a second stamp keeps the first.
+// whose stamped resources read back exactly, and a second stamp keeps the first;
+// in an image aligned below the page size the new section lies in the file at its
+// address.
 
 #include "pe_image.h"
+#include "pe_layout.h"
 #include "pe_stamp.h"
 
 #include <algorithm>
@@ -42,6 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     for (const StampItem& item : items)
         if (!Holds(out, item)) std::abort();
+    PeLayout::Headers headers;
+    if (!PeLayout::ReadHeaders(PeLayout::Bytes(out.data(), out.size()), headers) || headers.sections.empty())
+        std::abort();
+    const PeLayout::Section& added = headers.sections.back();
+    if (headers.sectionAlignment < 0x1000 && added.rawOffset != added.virtualAddress) std::abort();
     std::vector<unsigned char> again;
     const StampItem next = {104, {4}};
     if (StampResources(out, "DLL", {next}, again) && (!Holds(again, items[0]) || !Holds(again, next)))

@@ -68,8 +68,8 @@ std::string VersionFault(const std::string& text) {
 }
 
 // Windows drops the dots and blanks that end a file name.
-std::string WithoutTrailingDots(std::string path) {
-    const size_t name = path.rfind('\\') + 1;
+std::string WithoutTrailingDots(std::string path, const LumoBase::LeadBytes& rule) {
+    const size_t name = rule.FindLast(path, '\\') + 1;
     while (path.size() > name && (path.back() == '.' || path.back() == ' ')) path.pop_back();
     return path;
 }
@@ -81,28 +81,40 @@ bool IsAbsolute(const std::string& program) {
     return !program.empty() && program[0] == '\\';
 }
 
-size_t RootLength(const std::string& folder) {
+size_t RootLength(const std::string& folder, const LumoBase::LeadBytes& rule) {
     if (folder.compare(0, 2, "\\\\") == 0) {  // \\server\share
-        size_t server = folder.find('\\', 2);
+        size_t server = rule.Find(folder, '\\', 2);
         if (server == std::string::npos) return folder.size();
-        size_t share = folder.find('\\', server + 1);
+        size_t share = rule.Find(folder, '\\', server + 1);
         return share == std::string::npos ? folder.size() : share;
     }
     return folder.size() >= 2 && folder[1] == ':' ? 2 : 0;
 }
 
+// The parts of path between backslashes, stepping over double-byte characters.
+std::vector<std::string> Parts(const std::string& path, const LumoBase::LeadBytes& rule) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    for (size_t i = 0; i <= path.size(); i = i < path.size() ? rule.Next(path, i) : i + 1) {
+        if (i < path.size() && path[i] != '\\') continue;
+        parts.push_back(path.substr(begin, i - begin));
+        begin = i + 1;
+    }
+    return parts;
+}
+
 // Whether the program's "..\" steps climb above the root of the folder.
-bool ClimbsPastRoot(const std::string& folder, const std::string& program) {
+bool ClimbsPastRoot(const std::string& folder, const std::string& program, const CheckInput& input) {
     long depth = 0;
-    for (const std::string& part : LumoBase::SplitText(folder.substr(RootLength(folder)) + "\\", "\\"))
+    for (const std::string& part : Parts(folder.substr(RootLength(folder, input.pathRule)), input.pathRule))
         if (!part.empty()) ++depth;
     std::string path = program;
+    // A "/" is never a trail byte.
     std::replace(path.begin(), path.end(), '/', '\\');
-    const std::vector<std::string> parts = LumoBase::SplitText(path + "\\", "\\");
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i] == "..") {
+    for (const std::string& part : Parts(path, input.runRule)) {
+        if (part == "..") {
             if (--depth < 0) return true;
-        } else if (!parts[i].empty() && parts[i] != ".") {
+        } else if (!part.empty() && part != ".") {
             ++depth;
         }
     }
@@ -139,7 +151,7 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
         Add(findings, Severity::kWarning, "run-absolute",
             Quoted(stripped) + " is an absolute path; the launcher joins it below its folder: " +
                 Quoted(RunProgramFor(input.folder, run)));
-    if (ClimbsPastRoot(input.folder, stripped))
+    if (ClimbsPastRoot(input.folder, stripped, input))
         Add(findings, Severity::kWarning, "run-climbs",
             Quoted(program) + " climbs above the root of " + Quoted(input.folder) +
                 "; it stops at the root: " + Quoted(RunProgramFor(input.folder, run)));
@@ -153,7 +165,8 @@ void CheckRun(const CheckInput& input, std::vector<Finding>& findings) {
     const auto exists = [&input](const std::string& value) {
         if (!input.fileExists) return false;
         const std::string named = input.fileSystemText ? input.fileSystemText(value) : value;
-        return input.fileExists(WithoutTrailingDots(RunProgramFor(input.folder, named)));
+        return input.fileExists(
+            WithoutTrailingDots(RunProgramFor(input.folder, named, input.pathRule), input.pathRule));
     };
     const std::string path = RunProgramFor(input.folder, run);
     if (!exists(run)) {
@@ -204,8 +217,11 @@ void CheckSettings(const CheckInput& input, std::vector<Finding>& findings) {
     if (input.settingsUtf8Bom)
         Add(findings, Severity::kError, "settings-bom",
             "the settings file starts with a UTF-8 byte-order mark: Windows' profile reader does not "
-            "skip it, so the launcher cannot see the first section; save it without one (ANSI, or "
-            "UTF-16)");
+            "skip it, so the launcher cannot see the first section; save it as ANSI, without one");
+    if (input.settingsUtf16)
+        Add(findings, Severity::kError, "settings-utf16",
+            "the settings file is UTF-16: the profile reader of Windows 95, 98 and Me reads no "
+            "UTF-16, so there the launcher sees no values and starts nothing; save it as ANSI");
     const Settings& seen = input.seen;
     if (seen.preferredVersion.empty()) {
         Add(findings, Severity::kWarning, "preferred-empty",
@@ -353,7 +369,8 @@ CheckReport CheckLauncher(const CheckInput& input) {
 
 namespace {
 
-std::string JsonString(const std::string& text) {
+// text in quotes, with what JSON cannot hold bare escaped.
+std::string Escaped(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
@@ -399,7 +416,11 @@ std::string FormatText(const CheckInput& input, const CheckReport& report) {
     return out;
 }
 
-std::string FormatJson(const CheckInput& input, const CheckReport& report) {
+std::string FormatJson(const CheckInput& input, const CheckReport& report,
+                       const std::function<std::string(const std::string&)>& utf8) {
+    const auto JsonString = [&utf8](const std::string& text) {
+        return Escaped(utf8 ? utf8(text) : text);
+    };
     std::string out = "{\"launcher\":" + JsonString(input.launcherPath) + ",\"launcherVersion\":" +
                       (report.launcherVersion.empty() ? "null" : JsonString(report.launcherVersion)) +
                       ",\"settings\":" + JsonString(input.settingsPath) +

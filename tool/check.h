@@ -3,6 +3,7 @@
 // every finding names what the launcher will make of the input.
 
 #include "settings.h"
+#include "strings/lead_bytes.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,6 +35,7 @@ struct CheckInput {
     std::vector<unsigned char> launcher;  // the whole file
     bool settingsExist = false;
     bool settingsUtf8Bom = false;  // the file starts with EF BB BF
+    bool settingsUtf16 = false;    // the file starts with FF FE or FE FF
     Settings seen;    // as the launcher reads them (511 characters at most)
     Settings whole;   // read through a large buffer: longer values show as cut
     // The architecture the launcher and its libraries must have (machine field).
@@ -45,6 +47,11 @@ struct CheckInput {
     // The Run value's bytes as the file system names them, where it does not take
     // the launcher's code page itself (Linux names files in UTF-8); none: as they are.
     std::function<std::string(const std::string&)> fileSystemText;
+    // Which bytes lead a double-byte character in the Run value, as the launcher
+    // reads it in its code page, and in the paths (folder), as the tool's system
+    // spells them: a trail byte 0x5C is no separator.
+    LumoBase::LeadBytes runRule;
+    LumoBase::LeadBytes pathRule;
 };
 
 struct CheckReport {
@@ -73,7 +80,9 @@ std::string VersionText(uint32_t high, uint32_t low);
 std::string MachineName(uint16_t machine);
 
 std::string FormatText(const CheckInput& input, const CheckReport& report);
-// Text is passed through in the code page it came in; the caller makes it UTF-8.
-std::string FormatJson(const CheckInput& input, const CheckReport& report);
+// Each text is made UTF-8 by utf8 (none: passed through as it came) before it is
+// escaped, so that a trail byte 0x5C is never taken for a backslash.
+std::string FormatJson(const CheckInput& input, const CheckReport& report,
+                       const std::function<std::string(const std::string&)>& utf8 = nullptr);
 
 }  // namespace Tarnbolt

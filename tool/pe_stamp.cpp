@@ -155,6 +155,9 @@ void Put32(std::vector<unsigned char>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
+// The smallest page of the x86 systems the launcher runs on.
+const uint64_t kPageSize = 0x1000;
+
 uint64_t AlignUp(uint64_t value, uint64_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
 // The tree as the section holding it at `rva` stores it: all directories, then the
@@ -347,8 +350,14 @@ bool StampResources(const std::vector<unsigned char>& input, const char* typeNam
     Apply(types, type, items);
     Sort(types);
 
-    const uint64_t rva = AlignUp(virtualEnd, h.sectionAlignment);
-    const uint64_t rawOffset = AlignUp(dataEnd, h.fileAlignment);
+    // Below the page size the loader maps the file as it lies, so each section's
+    // file offset must be its address: the new one starts where both are past
+    // what is there, and the file is filled with zeros up to it.
+    const bool mappedAsFile = h.sectionAlignment < kPageSize;
+    if (mappedAsFile && h.fileAlignment != h.sectionAlignment) return false;
+    const uint64_t rva = AlignUp(mappedAsFile ? std::max(virtualEnd, dataEnd) : virtualEnd,
+                                 h.sectionAlignment);
+    const uint64_t rawOffset = mappedAsFile ? rva : AlignUp(dataEnd, h.fileAlignment);
     if (rva > 0xFFFFFFFFull) return false;
     std::vector<unsigned char> section;
     if (!WriteTree(types, static_cast<uint32_t>(rva), section)) return false;

@@ -8,7 +8,9 @@
 #include "settings.h"
 #include "tool_platform.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -80,7 +82,7 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes) {
 }
 
 std::string Folder(const std::string& path) {
-    const size_t slash = path.rfind('\\');
+    const size_t slash = PathLeadBytes().FindLast(path, '\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
@@ -112,9 +114,14 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
     if (input.folder.size() == 3 && input.folder[1] == ':') input.folder.resize(2);
     input.settingsExist = IsFile(input.settingsPath);
     std::vector<unsigned char> settingsBytes;
-    input.settingsUtf8Bom = input.settingsExist && ReadBytes(input.settingsPath, settingsBytes) &&
-                            settingsBytes.size() >= 3 && settingsBytes[0] == 0xEF &&
-                            settingsBytes[1] == 0xBB && settingsBytes[2] == 0xBF;
+    if (input.settingsExist && ReadBytes(input.settingsPath, settingsBytes)) {
+        const auto starts = [&settingsBytes](std::initializer_list<unsigned char> mark) {
+            return settingsBytes.size() >= mark.size() &&
+                   std::equal(mark.begin(), mark.end(), settingsBytes.begin());
+        };
+        input.settingsUtf8Bom = starts({0xEF, 0xBB, 0xBF});
+        input.settingsUtf16 = starts({0xFF, 0xFE}) || starts({0xFE, 0xFF});
+    }
     if (input.settingsExist) {
         ReadSettingsFile(input.settingsPath, input.seen, kSettingBufferSize);
         // Large enough to tell a value the launcher cuts from one it keeps whole.
@@ -124,9 +131,11 @@ int Check(const std::string& launcher, const std::string& settings, const std::s
     input.allowList = &AllowList(machine);
     input.fileExists = IsFile;
     input.fileSystemText = [codePage](const std::string& run) { return FileSystemText(run, codePage); };
+    input.runRule = RunLeadBytes(codePage);
+    input.pathRule = PathLeadBytes();
 
     const CheckReport report = CheckLauncher(input);
-    out += json ? Utf8FromAnsi(FormatJson(input, report)) : FormatText(input, report);
+    out += json ? FormatJson(input, report, Utf8FromAnsi) : FormatText(input, report);
     return report.ExitCode();
 }
 

@@ -5,6 +5,7 @@
 // regard to case, as Windows finds them.
 
 #include "settings.h"
+#include "strings/lead_bytes.h"
 
 #include <cstdio>
 #include <string>
@@ -49,6 +50,15 @@ std::string Utf8FromAnsi(const std::string& text);
 // Windows takes the bytes as they are; Linux names files in UTF-8. Bytes that do
 // not convert stay as they are.
 std::string FileSystemText(const std::string& ansi, unsigned codePage);
+
+// Which bytes lead a double-byte character in a Run value of the launcher's code
+// page (Windows: its own, in which the value is read), and in this system's paths.
+LumoBase::LeadBytes RunLeadBytes(unsigned codePage);
+LumoBase::LeadBytes PathLeadBytes();
+
+// Lets a write to a pipe closed at the other end fail rather than end the program,
+// so that the failure is reported by the exit code.
+void KeepRunningOnClosedPipe();
 
 }  // namespace ToolPlatform
 }  // namespace Tarnbolt

@@ -9,6 +9,7 @@
 #include "rename_section.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -207,6 +208,18 @@ std::string Utf8FromAnsi(const std::string& text) {
     }
     return utf8;
 }
+
+LumoBase::LeadBytes RunLeadBytes(unsigned codePage) {
+    LumoBase::LeadBytes rule;
+    if (codePage == 932) return LumoBase::LeadBytes::CodePage932();
+    if (codePage == 936 || codePage == 949 || codePage == 950) rule.Add(0x81, 0xFE);
+    return rule;
+}
+
+// UTF-8 has no byte 0x5C inside a character.
+LumoBase::LeadBytes PathLeadBytes() { return LumoBase::LeadBytes(); }
+
+void KeepRunningOnClosedPipe() { signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace ToolPlatform
 }  // namespace Tarnbolt

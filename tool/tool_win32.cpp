@@ -71,7 +71,13 @@ std::FILE* CreateNew(const std::string& path) {
     return stream;
 }
 
-bool Flush(std::FILE* file) { return std::fflush(file) == 0; }
+bool Flush(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+    // The runtime's buffer is empty; the system's goes to the disk before the file
+    // takes the target's name.
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
+}
 
 bool Replace(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -96,6 +102,13 @@ std::string Utf8FromAnsi(const std::string& text) {
     WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wide, &utf8[0], size, nullptr, nullptr);
     return utf8;
 }
+
+LumoBase::LeadBytes RunLeadBytes(unsigned) { return LumoBase::SystemLeadBytes(); }
+
+LumoBase::LeadBytes PathLeadBytes() { return LumoBase::SystemLeadBytes(); }
+
+// A write to a closed pipe fails on Windows; nothing ends the program.
+void KeepRunningOnClosedPipe() {}
 
 }  // namespace ToolPlatform
 }  // namespace Tarnbolt

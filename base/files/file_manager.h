@@ -23,9 +23,11 @@ public:
     virtual bool DeleteDirectory(const AFileSpec& spec, bool recursive) = 0;         // 3
     // Without recursive only the destination is made (when create is set). A
     // recursive copy that would write into its own source (the destination in the
-    // source's tree, or the source's own path below the destination already in
-    // the source) is refused before anything is made; paths are compared in full
-    // form, without regard to case.
+    // source's tree under any name, or the source's own path below the destination
+    // already in the source) is refused before anything is made; paths are
+    // compared in full form, without regard to case, then by the identity of every
+    // folder of the source's tree (or, without identities, by a probe file). A link
+    // inside the source is left out, neither copied nor followed.
     virtual bool CopyDirectory(const AFileSpec& source, const AFileSpec& destination,
                                bool overwrite, bool recursive, bool create) = 0;     // 4
     // The whole tree copied, then the source removed once the copy succeeded;

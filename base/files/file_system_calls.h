@@ -40,6 +40,10 @@ struct EntryIdentity {
 // Me open no directory this way, and answer no index on FAT.
 bool IdentityOf(const char* path, EntryIdentity& identity);
 
+// The calling thread's identifier and the tick count, to make the name of a probe
+// file unique.
+void ProbeNumbers(unsigned long& thread, unsigned long& tick);
+
 // The long name of the entry at path (its last component), as a listing gives it:
 // "Longparentname" for C:\LONGPA~1. False when nothing is there. path must hold no
 // wildcard.
@@ -82,6 +86,8 @@ public:
     const char* Name() const;
     bool IsDirectory() const;
     bool IsLink() const;
+    // The entry's short (8.3) name; empty where the long name is one already.
+    const char* ShortName() const;
 
 private:
     struct Record;

@@ -44,6 +44,11 @@ bool FullPathOf(const char* path, PString& full) {
     return true;
 }
 
+void ProbeNumbers(unsigned long& thread, unsigned long& tick) {
+    thread = GetCurrentThreadId();
+    tick = GetTickCount();
+}
+
 bool LongNameOf(const char* path, PString& name) {
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(path, &data);
@@ -95,6 +100,10 @@ bool DirectorySearch::Next() {
 bool DirectorySearch::Ended() const { return ended_; }
 
 const char* DirectorySearch::Name() const { return record_ ? record_->data.cFileName : ""; }
+
+const char* DirectorySearch::ShortName() const {
+    return record_ ? record_->data.cAlternateFileName : "";
+}
 
 bool DirectorySearch::IsDirectory() const {
     return record_ && (record_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -37,7 +37,7 @@ std::vector<Token> Tokens(const PString& pattern, const LeadBytes& rule) {
 
 }  // namespace
 
-CaseFold::CaseFold() {
+CaseFold::CaseFold() : double_(nullptr) {
     for (unsigned b = 0; b < 256; ++b)
         upper_[b] = static_cast<unsigned char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
 }
@@ -47,6 +47,26 @@ CaseFold& CaseFold::Set(unsigned char lower, unsigned char upper) {
     return *this;
 }
 
+CaseFold& CaseFold::SetDouble(DoubleUpper upper) {
+    double_ = upper;
+    return *this;
+}
+
+bool CaseFold::Same(const char* a, const char* b, size_t length) const {
+    if (length == 1)
+        return upper_[static_cast<unsigned char>(*a)] == upper_[static_cast<unsigned char>(*b)];
+    if (length != 2 || !double_) {
+        for (size_t i = 0; i < length; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    unsigned char leadA = static_cast<unsigned char>(a[0]), trailA = static_cast<unsigned char>(a[1]);
+    unsigned char leadB = static_cast<unsigned char>(b[0]), trailB = static_cast<unsigned char>(b[1]);
+    double_(leadA, trailA);
+    double_(leadB, trailB);
+    return leadA == leadB && trailA == trailB;
+}
+
 CaseFold CaseFold::CodePage1252() {
     CaseFold fold;
     // š œ ž ÿ, then à..þ except ÷.
@@ -54,6 +74,16 @@ CaseFold CaseFold::CodePage1252() {
     for (unsigned b = 0xE0; b <= 0xFE; ++b)
         if (b != 0xF7) fold.Set(static_cast<unsigned char>(b), static_cast<unsigned char>(b - 0x20));
     return fold;
+}
+
+CaseFold CaseFold::CodePage932() {
+    CaseFold fold;
+    return fold.SetDouble([](unsigned char& lead, unsigned char& trail) {
+        if (lead == 0x82 && trail >= 0x81 && trail <= 0x9A) trail -= 0x21;       // a-z
+        else if (lead == 0x83 && trail >= 0xBF && trail <= 0xD6) trail -= 0x20;  // alpha-omega
+        else if (lead == 0x84 && trail >= 0x70 && trail <= 0x91 && trail != 0x7F)
+            trail -= trail < 0x7F ? 0x30 : 0x31;                                // a-ya, 7F unused
+    });
 }
 
 bool HasWildcards(const PString& name, const LeadBytes& rule) {
@@ -109,14 +139,8 @@ bool MatchesPattern(const PString& name, const PString& pattern, const LeadBytes
                     if (k >= n) break;
                     const size_t length = starts[k + 1] - starts[k];
                     if (length != t.end - t.begin) break;
-                    bool same = true;
-                    if (length == 1) {
-                        same = fold.Upper(static_cast<unsigned char>(name[starts[k]])) ==
-                               fold.Upper(static_cast<unsigned char>(pattern[t.begin]));
-                    } else {
-                        same = name.compare(starts[k], length, pattern, t.begin, length) == 0;
-                    }
-                    if (same) next[k + 1] = 1;
+                    if (fold.Same(name.data() + starts[k], pattern.data() + t.begin, length))
+                        next[k + 1] = 1;
                     break;
                 }
             }

@@ -8,26 +8,41 @@
 #include "strings/lead_bytes.h"
 #include "strings/pstring.h"
 
+#include <cstddef>
+
 namespace LumoBase {
 
-// The upper-case form of each single-byte character. Double-byte characters are
-// never folded: they are compared exactly.
+// The upper-case form of each single-byte character, and of double-byte ones where
+// the system folds them (the full-width Latin, Greek and Cyrillic letters of the
+// East Asian code pages, which the file systems fold as well).
 class CaseFold {
 public:
-    // ASCII letters only.
+    // Folds the double-byte character lead, trail in place.
+    using DoubleUpper = void (*)(unsigned char& lead, unsigned char& trail);
+
+    // ASCII letters only; double-byte characters compared exactly.
     CaseFold();
     unsigned char Upper(unsigned char byte) const { return upper_[byte]; }
+    // Whether the characters of length bytes (1 or 2) at a and b are the same
+    // without regard to case.
+    bool Same(const char* a, const char* b, size_t length) const;
     // lower folds to upper from now on; answers *this for chaining.
     CaseFold& Set(unsigned char lower, unsigned char upper);
+    CaseFold& SetDouble(DoubleUpper upper);
     // Code page 1252 (Western European), for tests on any machine.
     static CaseFold CodePage1252();
+    // Code page 932 (Japanese): ASCII, and the full-width Latin, Greek and
+    // Cyrillic letters, for tests on any machine.
+    static CaseFold CodePage932();
 
 private:
     unsigned char upper_[256];
+    DoubleUpper double_;
 };
 
 // The fold of the system's ANSI code page: on Windows as CharUpperBuffA answers
-// for each single byte (read once), elsewhere ASCII only.
+// (each single byte read once, a double-byte character when it is compared),
+// elsewhere ASCII only.
 const CaseFold& SystemCaseFold();
 
 // Whether name holds a character that makes it a pattern: "*", "?", or one of the

@@ -5,6 +5,16 @@
 namespace LumoBase {
 namespace {
 
+// As the system folds the character: converted to UTF-16, folded, and back. A
+// character whose upper case has no double-byte form stays as it is.
+void UpperDouble(unsigned char& lead, unsigned char& trail) {
+    char c[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    if (CharUpperBuffA(c, 2) != 2 || !SystemLeadBytes().IsLead(static_cast<unsigned char>(c[0])))
+        return;
+    lead = static_cast<unsigned char>(c[0]);
+    trail = static_cast<unsigned char>(c[1]);
+}
+
 CaseFold FromSystem() {
     CaseFold fold;
     const LeadBytes& rule = SystemLeadBytes();
@@ -15,7 +25,7 @@ CaseFold FromSystem() {
         CharUpperBuffA(&c, 1);
         fold.Set(static_cast<unsigned char>(b), static_cast<unsigned char>(c));
     }
-    return fold;
+    return fold.SetDouble(&UpperDouble);
 }
 
 }  // namespace

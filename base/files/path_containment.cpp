@@ -23,13 +23,7 @@ size_t BelowAt(const PString& path, const PString& directory, const LeadBytes& r
     for (size_t i = 0; i < d;) {
         const size_t next = rule.Next(directory, i);
         if (next > d || rule.Next(path, i) != next) return std::string::npos;
-        if (next == i + 1) {
-            if (fold.Upper(static_cast<unsigned char>(path[i])) !=
-                fold.Upper(static_cast<unsigned char>(directory[i])))
-                return std::string::npos;
-        } else if (path.compare(i, next - i, directory, i, next - i) != 0) {
-            return std::string::npos;
-        }
+        if (!fold.Same(path.data() + i, directory.data() + i, next - i)) return std::string::npos;
         i = next;
     }
     // C:\a contains C:\a\b but not C:\ab. A drive root given as C:\ is C: here, and

@@ -11,8 +11,8 @@
 namespace LumoBase {
 
 // True when path is directory itself or lies below it. Letters are compared without
-// regard to case by fold, as the file system does; a double-byte character is
-// compared exactly (its trail byte may look like a letter and is never folded).
+// regard to case by fold, as the file system does; a double-byte character as a
+// whole (its trail byte may look like a letter and is never folded alone).
 // One trailing "\" of either text is ignored. An empty directory contains nothing.
 bool IsSameOrInside(const PString& path, const PString& directory,
                     const LeadBytes& rule = SystemLeadBytes(),

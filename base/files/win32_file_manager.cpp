@@ -4,7 +4,10 @@
 #include "files/name_pattern.h"
 #include "files/path_containment.h"
 #include "files/path_text.h"
+#include "files/program_directories.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <vector>
@@ -73,6 +76,13 @@ AFileSpec Entry(const PString& directory, const PString& name) {
     return entry;
 }
 
+// A pattern's last component as the platform takes it, without blanks at its end.
+PString WithoutTrailingBlanks(const PString& name) {
+    size_t end = name.size();
+    while (end > 0 && name[end - 1] == ' ') --end;
+    return PString(name.substr(0, end));
+}
+
 bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -125,13 +135,101 @@ bool Resolved(const AFileSpec& spec, PString& full) {
     return plain == full || FileSystemCalls::FullPathOf(plain.c_str(), full);
 }
 
-// Whether path, or the nearest folder above it that exists, is the entry with the
-// identity given or lies below it.
-bool ReachesInto(const PString& path, const FileSystemCalls::EntryIdentity& identity) {
+using Identity = FileSystemCalls::EntryIdentity;
+
+bool Before(const Identity& a, const Identity& b) {
+    if (a.volume != b.volume) return a.volume < b.volume;
+    if (a.indexHigh != b.indexHigh) return a.indexHigh < b.indexHigh;
+    return a.indexLow < b.indexLow;
+}
+
+// The folders from the top of a tree down to the one a walk or a copy is in, by
+// identity where the file system gives one. A copy enters no link, and no folder
+// that is already on this path: a link the platform does not mark as one (a Unix
+// link under Wine) would otherwise lead back up the tree without end.
+class FolderPath {
+public:
+    // The top, entered whatever it is: a link named as the source is followed.
+    explicit FolderPath(const AFileSpec& top) { Push(top); }
+    // For a copy that enters no folder.
+    FolderPath() {}
+    // Whether the copy enters folder, a folder listed in the current one; when it
+    // does, folder is the current one until Leave.
+    bool Enter(const AFileSpec& folder) {
+        if (FileSystemCalls::IsLinkAt(folder.GetFullPath().c_str())) return false;
+        Identity identity;
+        if (FileSystemCalls::IdentityOf(folder.GetFullPath().c_str(), identity))
+            for (const Entry& entry : entries_)
+                if (entry.known && entry.identity == identity) return false;
+        Push(folder);
+        return true;
+    }
+    void Leave() { entries_.pop_back(); }
+
+private:
+    struct Entry {
+        Identity identity;
+        bool known;
+    };
+    void Push(const AFileSpec& folder) {
+        Entry entry{Identity{0, 0, 0}, false};
+        entry.known = FileSystemCalls::IdentityOf(folder.GetFullPath().c_str(), entry.identity);
+        entries_.push_back(entry);
+    }
+    std::vector<Entry> entries_;
+};
+
+// Visits folder and every folder below it that a copy enters, each before those
+// below it. False when visit answers false or a listing fails.
+template <class Visit>
+bool WalkTree(WIN32_FileManager& files, const AFileSpec& folder, FolderPath& path, Visit& visit) {
+    if (!visit(folder)) return false;
+    FileSpecList subdirectories;
+    if (!files.ListSubdirectories(folder, subdirectories)) return false;
+    for (const AFileSpec& subdirectory : subdirectories) {
+        if (!path.Enter(subdirectory)) continue;
+        const bool walked = WalkTree(files, subdirectory, path, visit);
+        path.Leave();
+        if (!walked) return false;
+    }
+    return true;
+}
+
+// The identities of every folder a copy of the tree at top enters; false when one
+// of them has none or a listing fails.
+bool TreeIdentities(WIN32_FileManager& files, const AFileSpec& top, std::vector<Identity>& all) {
+    FolderPath path(top);
+    auto collect = [&all](const AFileSpec& folder) {
+        Identity identity;
+        if (!FileSystemCalls::IdentityOf(folder.GetFullPath().c_str(), identity)) return false;
+        all.push_back(identity);
+        return true;
+    };
+    if (!WalkTree(files, top, path, collect)) return false;
+    std::sort(all.begin(), all.end(), Before);
+    return true;
+}
+
+// path, or the nearest folder above it that exists; false when none does.
+bool NearestExisting(const PString& path, PString& existing) {
+    PString current(path), parent, name;
+    while (!FileSystemCalls::IsDirectoryAt(current.c_str())) {
+        if (!Parent(current, parent, name)) return false;
+        current = parent;
+    }
+    existing = current;
+    return true;
+}
+
+// Whether path, or a folder above it that exists, has one of the identities given
+// (sorted).
+bool ReachesInto(const PString& path, const std::vector<Identity>& identities) {
     PString current(path), parent, name;
     for (;;) {
-        FileSystemCalls::EntryIdentity found;
-        if (FileSystemCalls::IdentityOf(current.c_str(), found) && found == identity) return true;
+        Identity found;
+        if (FileSystemCalls::IdentityOf(current.c_str(), found) &&
+            std::binary_search(identities.begin(), identities.end(), found, Before))
+            return true;
         if (!Parent(current, parent, name)) return false;
         current = parent;
     }
@@ -139,55 +237,114 @@ bool ReachesInto(const PString& path, const FileSystemCalls::EntryIdentity& iden
 
 // When a folder above path is the entry with the identity given: the part of path
 // below it. Otherwise empty.
-PString PartBelowIdentity(const PString& path, const FileSystemCalls::EntryIdentity& identity) {
+PString PartBelowIdentity(const PString& path, const Identity& identity) {
     PString current(path), parent, name, below;
     while (Parent(current, parent, name)) {
         below = below.empty() ? name : PString(name + "\\" + below);
-        FileSystemCalls::EntryIdentity found;
+        Identity found;
         if (FileSystemCalls::IdentityOf(parent.c_str(), found) && found == identity) return below;
         current = parent;
     }
     return PString();
 }
 
-// Whether the resolved path to is the folder from or lies inside it. Where the
-// file system gives from an identity, the texts and the identities of to and the
-// folders above it decide; where it gives none (Windows 95, 98 and Me), the texts
-// with long names do.
-bool IsInsideTree(const PString& to, const PString& from) {
-    FileSystemCalls::EntryIdentity identity;
-    if (FileSystemCalls::IdentityOf(from.c_str(), identity))
-        return IsSameOrInside(to, from) || ReachesInto(to, identity);
-    return IsSameOrInside(WithLongNames(to), WithLongNames(from));
-}
+// A file of a name no one else uses, made in a folder to be looked for under other
+// names: where the file system gives no identity, finding it is the proof that two
+// names are one folder. Removed when the object goes away.
+class Probe {
+public:
+    explicit Probe(const PString& folder) {
+        unsigned long thread = 0, tick = 0;
+        FileSystemCalls::ProbeNumbers(thread, tick);
+        for (unsigned attempt = 0; attempt < kProbeAttempts && path_.empty(); ++attempt) {
+            const PString name = ProbeFileName(static_cast<std::uint32_t>(thread),
+                                               static_cast<std::uint32_t>(tick + attempt));
+            const PString path(folder + (folder.back() == '\\' ? "" : "\\") + name);
+            if (FileSystemCalls::CreateEmptyFileAt(path.c_str(), false)) {
+                path_ = path;
+                name_ = name;
+            }
+        }
+    }
+    ~Probe() {
+        if (!path_.empty()) FileSystemCalls::DeleteFileAt(path_.c_str());
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+
+    bool Made() const { return !path_.empty(); }
+    // Whether the probe is seen in folder.
+    bool SeenIn(const AFileSpec& folder) const {
+        PString found;
+        return FileSystemCalls::LongNameOf(Child(folder, name_).GetFullPath().c_str(), found);
+    }
+
+private:
+    PString path_;
+    PString name_;
+};
 
 // Whether copying the tree at source to destination (writing destination\r for
 // each r below source) would write into the source itself: when the destination
-// is the source or lies below it, or when the source lies below the destination
-// and holds the part of its own path below it (C:\t\tool to C:\t while
-// C:\t\tool\tool exists: the copy of tool\tool would land on the source).
-// Judged on the platform's full paths without a long-path prefix, so "..", ".",
-// doubled separators and \\?\ make no difference, compared without regard to
-// case as the system folds it; then by the file system's identity of the folders
-// that exist, which sees through short names, another drive letter for the same
-// folder, links and every case rule. Without identities, short names are made
-// long first. True also when the paths cannot be resolved: the copy is then
-// refused.
-bool CopyWouldOverlap(const AFileSpec& source, const AFileSpec& destination) {
-    PString from, to;
+// is a folder of the source's tree or lies below one, or, with ontoSource, when
+// the source lies below the destination and holds the part of its own path below
+// it (C:\t\tool to C:\t while C:\t\tool\tool exists: the copy of tool\tool would
+// land on the source).
+// The platform's full paths without a long-path prefix are compared first, so
+// "..", ".", doubled separators and \\?\ make no difference, without regard to
+// case as the system folds it. Then, where the file system gives identities, the
+// identity of every folder of the source tree is compared with the destination's
+// and those above it: that sees through short names, another drive letter for the
+// same folder or one inside the source, links and every case rule. Where it gives
+// none (Windows 95, 98 and Me, some redirectors), a probe file made in the
+// destination's nearest existing folder is looked for in every folder of the
+// source tree and above it; when it cannot be made the copy is refused. True also
+// when the paths cannot be resolved or a listing fails: the copy is then refused.
+bool CopyWouldOverlap(WIN32_FileManager& files, const AFileSpec& source,
+                      const AFileSpec& destination, bool ontoSource) {
+    PString from, to, nearest;
     if (!Resolved(source, from) || !Resolved(destination, to)) return true;
-    FileSystemCalls::EntryIdentity identity;
-    const bool known = FileSystemCalls::IdentityOf(from.c_str(), identity);
-    if (!known) {
-        from = WithLongNames(from);
-        to = WithLongNames(to);
+    if (!NearestExisting(to, nearest)) return true;
+    Identity sourceIdentity, nearestIdentity;
+    std::vector<Identity> tree;
+    const bool known = FileSystemCalls::IdentityOf(from.c_str(), sourceIdentity) &&
+                       FileSystemCalls::IdentityOf(nearest.c_str(), nearestIdentity);
+    if (known) {
+        if (IsSameOrInside(to, from)) return true;
+        if (!TreeIdentities(files, source, tree) || ReachesInto(to, tree)) return true;
+        if (!ontoSource) return false;
+        PString below = PartBelow(from, to);
+        Identity identity;
+        if (below.empty() && FileSystemCalls::IdentityOf(to.c_str(), identity))
+            below = PartBelowIdentity(from, identity);
+        return !below.empty() && Child(AFileSpec(from), below).Exists();
     }
-    if (IsSameOrInside(to, from) || (known && ReachesInto(to, identity))) return true;
+
+    from = WithLongNames(from);
+    to = WithLongNames(to);
+    if (IsSameOrInside(to, from)) return true;
+    Probe probe(nearest);
+    if (!probe.Made()) return true;
+    FolderPath path(source);
+    auto unseen = [&probe](const AFileSpec& folder) { return !probe.SeenIn(folder); };
+    if (!WalkTree(files, source, path, unseen)) return true;
+    if (!ontoSource) return false;
+    // The destination exists and is a folder above the source under another name
+    // when the probe is seen there: the part of the source's path below it must
+    // not be in the source.
     PString below = PartBelow(from, to);
-    if (below.empty() && known && FileSystemCalls::IdentityOf(to.c_str(), identity))
-        below = PartBelowIdentity(from, identity);
-    if (below.empty()) return false;
-    return Child(AFileSpec(from), below).Exists();
+    if (below.empty() && FileSystemCalls::IsDirectoryAt(to.c_str())) {
+        PString current(from), parent, name, part;
+        while (Parent(current, parent, name)) {
+            part = part.empty() ? name : PString(name + "\\" + part);
+            if (probe.SeenIn(AFileSpec(parent))) {
+                below = part;
+                break;
+            }
+            current = parent;
+        }
+    }
+    return !below.empty() && Child(AFileSpec(from), below).Exists();
 }
 
 // Whether two file specs name the same entry: by their full paths, or, when the
@@ -207,9 +364,10 @@ bool SamePlace(const AFileSpec& a, const AFileSpec& b) {
     return IsSameOrInside(one, other) && IsSameOrInside(other, one);
 }
 
-// CopyDirectory once the source and the destination are known to lie apart.
+// CopyDirectory once the source and the destination are known to lie apart. path
+// holds the folders from the top of the copy down to source.
 bool CopyTree(WIN32_FileManager& files, const AFileSpec& source, const AFileSpec& destination,
-              bool overwrite, bool recursive, bool create) {
+              bool overwrite, bool recursive, bool create, FolderPath& path) {
     if (!source.IsValid() || !source.IsDirectory() || !destination.IsValid()) return false;
     if (create && !files.DirectoryExists(destination)) {
         files.CreateParentDirectories(destination);
@@ -221,16 +379,21 @@ bool CopyTree(WIN32_FileManager& files, const AFileSpec& source, const AFileSpec
     FileSpecList subdirectories;
     if (!files.ListSubdirectories(source, subdirectories)) return false;
     for (const AFileSpec& subdirectory : subdirectories) {
-        if (!CopyTree(files, subdirectory, Child(destination, subdirectory.GetFileName()),
-                      overwrite, recursive, true))
-            return false;
+        // A link is left out, neither made nor followed.
+        if (!path.Enter(subdirectory)) continue;
+        const bool copied = CopyTree(files, subdirectory,
+                                     Child(destination, subdirectory.GetFileName()), overwrite,
+                                     recursive, true, path);
+        path.Leave();
+        if (!copied) return false;
     }
     return files.CopyFilesIn(source, destination, overwrite, false, true);
 }
 
 // CopyMatching once the source tree and the destination are known to lie apart.
 bool CopyMatchingTree(WIN32_FileManager& files, const AFileSpec& destination,
-                      const AFileSpec& pattern, bool overwrite, bool recursive, bool mirror) {
+                      const AFileSpec& pattern, bool overwrite, bool recursive, bool mirror,
+                      FolderPath& path) {
     if (!destination.IsValid() || !destination.IsDirectory()) return false;
     if (recursive) {
         PString directory, last;
@@ -242,18 +405,21 @@ bool CopyMatchingTree(WIN32_FileManager& files, const AFileSpec& destination,
                                       subdirectories))
             return false;
         for (const AFileSpec& subdirectory : subdirectories) {
+            if (!path.Enter(subdirectory)) continue;
             const AFileSpec subpattern = Child(subdirectory, last);
+            bool copied = true;
             if (mirror) {
                 const AFileSpec mirrored = Child(destination, subdirectory.GetFileName());
-                if (!files.DirectoryExists(mirrored) && !files.MakeDirectory(mirrored))
-                    return false;
-                if (!mirrored.IsDirectory()) return false;
-                if (!CopyMatchingTree(files, mirrored, subpattern, overwrite, recursive, mirror))
-                    return false;
-            } else if (!CopyMatchingTree(files, destination, subpattern, overwrite, recursive,
-                                         false)) {
-                return false;
+                copied = (files.DirectoryExists(mirrored) || files.MakeDirectory(mirrored)) &&
+                         mirrored.IsDirectory() &&
+                         CopyMatchingTree(files, mirrored, subpattern, overwrite, recursive,
+                                          mirror, path);
+            } else {
+                copied = CopyMatchingTree(files, destination, subpattern, overwrite, recursive,
+                                          false, path);
             }
+            path.Leave();
+            if (!copied) return false;
         }
     }
 
@@ -303,8 +469,9 @@ bool WIN32_FileManager::CopyDirectory(const AFileSpec& source, const AFileSpec& 
         // Into its own tree the copy would copy itself without end, or over the
         // source: refused before anything is made. The subtrees below a source and
         // a destination that lie apart lie apart too, so they are not judged again.
-        if (recursive && CopyWouldOverlap(source, destination)) return false;
-        return CopyTree(*this, source, destination, overwrite, recursive, create);
+        if (recursive && CopyWouldOverlap(*this, source, destination, true)) return false;
+        FolderPath path(source);
+        return CopyTree(*this, source, destination, overwrite, recursive, create, path);
     });
 }
 
@@ -313,9 +480,11 @@ bool WIN32_FileManager::MoveDirectory(const AFileSpec& source, const AFileSpec& 
     return Answer([&] {
         // Removing the source afterwards would take a copy inside it along, and a
         // directory moved onto itself would be gone.
-        if (!source.IsValid() || !source.IsDirectory() || CopyWouldOverlap(source, destination))
+        if (!source.IsValid() || !source.IsDirectory() ||
+            CopyWouldOverlap(*this, source, destination, true))
             return false;
-        if (!CopyDirectory(source, destination, overwrite, true, true)) return false;
+        FolderPath path(source);
+        if (!CopyTree(*this, source, destination, overwrite, true, true, path)) return false;
         return DeleteDirectory(source, true);
     });
 }
@@ -407,19 +576,19 @@ bool WIN32_FileManager::CopyMatching(const AFileSpec& destination, const AFileSp
                                      bool overwrite, bool recursive, bool mirror) {
     return Answer([&] {
         if (!destination.IsValid() || !destination.IsDirectory()) return false;
-        if (recursive) {
-            // Into its own tree the copy would find its own new folders and files;
-            // mirrored into a parent it could land on the source. Judged once: the
-            // subtrees of trees that lie apart lie apart too.
-            PString directory, last, from, to;
-            if (!PatternDirectory(pattern, directory, last)) return false;
-            const AFileSpec source(directory.empty() ? PString(".") : directory);
-            if (mirror ? CopyWouldOverlap(source, destination)
-                       : !Resolved(source, from) || !Resolved(destination, to) ||
-                             IsInsideTree(to, from))
-                return false;
+        if (!recursive) {
+            FolderPath none;
+            return CopyMatchingTree(*this, destination, pattern, overwrite, false, mirror, none);
         }
-        return CopyMatchingTree(*this, destination, pattern, overwrite, recursive, mirror);
+        // Into its own tree the copy would find its own new folders and files;
+        // mirrored into a parent it could land on the source. Judged once: the
+        // subtrees of trees that lie apart lie apart too.
+        PString directory, last;
+        if (!PatternDirectory(pattern, directory, last)) return false;
+        const AFileSpec source(directory.empty() ? PString(".") : directory);
+        if (CopyWouldOverlap(*this, source, destination, mirror)) return false;
+        FolderPath path(source);
+        return CopyMatchingTree(*this, destination, pattern, overwrite, recursive, mirror, path);
     });
 }
 
@@ -477,11 +646,21 @@ FileSpecList* WIN32_FileManager::Enumerate(const AFileSpec& pattern, bool recurs
         if (!PatternDirectory(pattern, directory, name)) return nullptr;
         // The platform also answers entries whose short name matches (x.logold
         // for *.log, through X~1.LOG): only what the long name matches is taken.
+        // Matched again as the platform matches: without the blanks that end the
+        // pattern, which it drops.
         const bool wild = HasWildcards(name);
+        const PString matched = WithoutTrailingBlanks(name);
         for (bool found = search.First(listed.GetFullPath().c_str()); found;
              found = search.Next()) {
             if (IsDotEntry(search.Name())) continue;
-            if (wild && !MatchesPattern(PString(search.Name()), name)) continue;
+            if (wild && !MatchesPattern(PString(search.Name()), matched)) {
+                if (*search.ShortName() && MatchesPattern(PString(search.ShortName()), matched))
+                    continue;
+                // Neither name explains why the platform answered the entry: the
+                // rules disagree, and leaving it out would answer true for an
+                // entry the platform matched and the operation skipped.
+                return nullptr;
+            }
             const AFileSpec entry = Entry(directory, PString(search.Name()));
             if (search.IsDirectory()) {
                 if (directoriesOnly) target->push_back(entry);

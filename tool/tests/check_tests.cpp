@@ -144,3 +144,29 @@ TEST_CASE("the JSON report escapes what it quotes") {
     CHECK(json.find("\"exit\":0") != std::string::npos);
     CHECK(json.find("\"launcherVersion\":null,") != std::string::npos);
 }
+
+TEST_CASE("code page 932: a trail byte 0x5C is no separator in the folder or in Run") {
+    // ソフト and 表: 83 5C 83 74 83 67 and 95 5C.
+    CheckInput input = Input("..\\..\\..\\app.exe");
+    input.folder = "C:\\\x83\x5c\x83\x74\x83\x67";
+    input.pathRule = input.runRule = LumoBase::LeadBytes::CodePage932();
+    CHECK(Codes(input).count("run-climbs") == 1);
+    input.seen.run = input.whole.run = "..\\app.exe";
+    CHECK(Codes(input).count("run-climbs") == 0);
+    // One folder down, then two up: past the root.
+    input.seen.run = input.whole.run = "\x95\x5c\\..\\..\\..\\app.exe";
+    CHECK(Codes(input).count("run-climbs") == 1);
+    input.seen.run = input.whole.run = "\x95\x5c\\..\\..\\app.exe";
+    CHECK(Codes(input).count("run-climbs") == 0);
+}
+
+TEST_CASE("a settings file in UTF-16 is an error") {
+    CheckInput input = Input("app.exe");
+    input.settingsUtf16 = true;
+    std::vector<Finding> findings;
+    CheckSettings(input, findings);
+    REQUIRE(findings.size() == 1);
+    CHECK(findings[0].code == "settings-utf16");
+    CHECK(findings[0].severity == Severity::kError);
+    CHECK(findings[0].message.find("Windows 95, 98 and Me") != std::string::npos);
+}

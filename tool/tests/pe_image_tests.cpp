@@ -315,6 +315,37 @@ TEST_CASE("stamping replaces one id, adds another and keeps every other resource
     }
 }
 
+// image laid out as the loader maps an image aligned below the page size: each
+// section's data at its address in the file, both alignments 0x200.
+Blob FileMapped(const Image& image) {
+    Blob b(image.bytes.begin(), image.bytes.begin() + 0x400);
+    Put32(b, image.optional + 32, 0x200);
+    for (uint32_t i = 0; i < image.sections; ++i) {
+        const size_t h = image.sectionTable + 40 * i;
+        const uint32_t rva = Get32(b, h + 12), size = Get32(b, h + 16), raw = Get32(b, h + 20);
+        b.resize(rva, 0);
+        b.insert(b.end(), image.bytes.begin() + raw, image.bytes.begin() + raw + size);
+        Put32(b, h + 20, rva);
+    }
+    return b;
+}
+
+TEST_CASE("stamping an image aligned below the page size keeps file offsets at addresses") {
+    const Image image = Make(Standard(false));
+    const Blob mapped = FileMapped(image);
+    Blob out, bytes;
+    REQUIRE(StampResources(mapped, "DLL", {{104, Text("added")}}, out));
+    const size_t added = image.sectionTable + 40 * image.sections;
+    CHECK(Get32(out, added + 20) == Get32(out, added + 12));
+    CHECK(out.size() == Get32(out, added + 20) + Get32(out, added + 16));
+    CHECK((Find(out, "DLL", 104, bytes) && bytes == Text("added")));
+    CHECK((Find(out, "DLL", 200, bytes) && bytes == Text("two hundred")));
+    // A file alignment other than the section alignment cannot be laid out so.
+    Blob odd = mapped;
+    Put32(odd, image.optional + 36, 0x100);
+    CHECK_FALSE(StampResources(odd, "DLL", {{104, Text("added")}}, out));
+}
+
 TEST_CASE("stamping refuses what it cannot do and leaves out untouched") {
     const Image image = Make(Standard(false));
     Recipe tight = Standard(false);

@@ -230,4 +230,5 @@ TEST_CASE("check on Linux: a UTF-8 byte-order mark, Run's bytes in the launcher'
     CHECK(codes("[General]\r\nRun=\"Caf\xE9.exe. \" -q\r\n").find("run-missing") == std::string::npos);
     CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n", {"--codepage", "932"}).find("run-missing") == std::string::npos);
     CHECK(codes("[General]\r\nRun=\x95\x5C.exe\r\n").find("run-missing") != std::string::npos);
+    CHECK(codes(std::string("\xFF\xFE[\0G\0]\0", 8)).find("error: settings-utf16: ") != std::string::npos);
 }

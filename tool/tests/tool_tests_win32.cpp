@@ -164,6 +164,16 @@ TEST_CASE("check: broken launchers and settings") {
         CHECK(codes.count("launcher-not-pe32") == 1);
         CHECK(codes.count("payload-wrong-arch") == 1);
     }
+    SUBCASE("a settings file in UTF-16") {
+        const std::string text = "[General]\r\nRun=app.exe\r\n";
+        Blob utf16 = {0xFF, 0xFE};
+        for (char c : text) utf16.insert(utf16.end(), {static_cast<unsigned char>(c), 0});
+        const std::string settings = package.folder / "wide.ini";
+        WriteAll(settings, utf16);
+        const Run run = Tool({"check", stamped, settings});
+        CHECK(run.code == 2);
+        CHECK(Codes(run.out).count("settings-utf16") == 1);
+    }
     SUBCASE("a Run value that is cut, a program that is missing") {
         Package cut(std::string(600, 'a') + ".exe");
         Run run = Tool({"check", stamped, cut.settings});

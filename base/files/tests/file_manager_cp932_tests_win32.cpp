@@ -77,3 +77,23 @@ TEST_CASE("code page 932: a full-width letter in the other case is the same fold
     CHECK(ExistsAt(t / (lower + "\\tool\\tool\\x.dll")));
     CHECK(ExistsAt(t / (lower + "\\tool\\x.dll")));
 }
+
+TEST_CASE("code page 932: the re-match keeps what the platform lists") {
+    REQUIRE(GetACP() == 932u);
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    // Full-width a and A (82 81, 82 60): the file systems fold them as letters.
+    t.MakeFile("\x82\x60" "bc.log");
+    t.MakeFile("other.log");
+    t.MakeFile("keep.txt");
+    FileSpecList list;
+    REQUIRE(fm.ListEntries(list, Spec(t / "\x82\x81*.log"), false));
+    CHECK(list.size() == 1u);
+    CHECK(fm.DeleteMatching(Spec(t / "\x82\x81*.LOG"), false));
+    CHECK_FALSE(ExistsAt(t / "\x82\x60" "bc.log"));
+    // Blanks that end a pattern are dropped, as the platform drops them.
+    CHECK(fm.DeleteMatching(Spec(t / "*.log  "), false));
+    CHECK_FALSE(ExistsAt(t / "other.log"));
+    CHECK(ExistsAt(t / "keep.txt"));
+}

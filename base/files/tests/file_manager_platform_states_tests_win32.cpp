@@ -8,6 +8,7 @@
 
 #include "temp_folder_win32.h"
 #include "tree_snapshot_win32.h"
+#include "unix_links_win32.h"
 
 #include <doctest/doctest.h>
 
@@ -105,4 +106,32 @@ TEST_CASE("without identities the long names and the system's case decide") {
     }
     CHECK_FALSE(fm.MoveSingleFile(Spec(tool + "\\x.dll"), Spec(shortParent + "\\tool\\X.DLL"), true));
     CHECK(Take(t.Path()) == before);
+}
+
+TEST_CASE("without identities a probe file tells a second drive letter for the same folder") {
+    TempFolder t;
+    REQUIRE(!t.Path().empty());
+    WIN32_FileManager fm;
+    // t\tool holds lib.dll and tool\lib.dll: moved into t, the inner one would land
+    // on t\lib.dll, and the folder tool would go with the source.
+    t.MakeFile("lib.dll", "outer");
+    t.MakeDirectory("tool");
+    t.MakeFile("tool\\lib.dll", "tool's");
+    t.MakeDirectory("tool\\tool");
+    t.MakeFile("tool\\tool\\lib.dll", "inner");
+    const std::string z = UnixLinks::ThroughDriveZ(t.Path());
+    REQUIRE(!z.empty());
+    const Snapshot before = Take(t.Path());
+
+    const std::string destinations[] = {z, z + "\\tool", z + "\\tool\\tool\\new"};
+    for (const std::string& destination : destinations) {
+        CAPTURE(destination);
+        CHECK_FALSE(fm.MoveDirectory(Spec(t / "tool"), Spec(destination), true));
+        CHECK_FALSE(fm.CopyFilesIn(Spec(t / "tool"), Spec(destination), true, true, true));
+        // No probe is left behind.
+        CHECK(Take(t.Path()) == before);
+    }
+    CHECK(fm.CopyDirectory(Spec(t / "tool"), Spec(z + "\\copy"), false, true, true));
+    CHECK(Content(t / "copy\\tool\\lib.dll") == "inner");
+    CHECK(Take(t / "copy").size() == 3u);
 }

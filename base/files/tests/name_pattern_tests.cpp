@@ -49,7 +49,7 @@ TEST_CASE("a long name matches a pattern by the platform's wildcard rules") {
     CHECK_FALSE(HasWildcards(PString("X~1.LOG"), LeadBytes()));
 }
 
-TEST_CASE("case folds: ASCII alone, code page 1252, and double-byte characters never") {
+TEST_CASE("case folds: ASCII alone, code page 1252, and double-byte letters as the system folds them") {
     const CaseFold ascii, western = CaseFold::CodePage1252();
     CHECK(ascii.Upper('a') == 'A');
     CHECK(ascii.Upper(0xE9) == 0xE9);
@@ -63,4 +63,11 @@ TEST_CASE("case folds: ASCII alone, code page 1252, and double-byte characters n
     CHECK_FALSE(MatchesPattern(PString("\x83\x61.txt"), PString("\x83\x41*"), sjis, ascii));
     CHECK(MatchesPattern(PString("\x83\x61.txt"), PString("\x83\x61*"), sjis, ascii));
     CHECK(MatchesPattern(PString("\x95\x5c"), PString("?"), sjis, ascii));
+    // Full-width a, alpha and be fold to A, Alpha and Be, as the file systems fold
+    // them; a katakana trail byte that looks like a letter still does not.
+    const CaseFold japanese = CaseFold::CodePage932();
+    CHECK(MatchesPattern(PString("\x82\x60" "bc.log"), PString("\x82\x81*.LOG"), sjis, japanese));
+    CHECK(MatchesPattern(PString("\x83\x9f\x84\x41"), PString("\x83\xbf\x84\x71"), sjis, japanese));
+    CHECK_FALSE(MatchesPattern(PString("\x82\x60" "bc.log"), PString("\x82\x81*.LOG"), sjis, ascii));
+    CHECK_FALSE(MatchesPattern(PString("\x83\x61.txt"), PString("\x83\x41*"), sjis, japanese));
 }

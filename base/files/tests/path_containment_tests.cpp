@@ -51,6 +51,9 @@ TEST_CASE("code page 932: a trail byte is compared exactly and never ends a dire
     CHECK_FALSE(IsSameOrInside(PString("C:\\\x95\x5c\\x"), PString("C:\\\x95"), sjis));
     CHECK(IsSameOrInside(PString("C:\\\x95\x5c\\x"), PString("C:\\\x95\x5c"), sjis));
     CHECK(IsSameOrInside(PString("c:\\\x95\x5c"), PString("C:\\\x95\x5c\\"), sjis));
+    // A full-width letter in the other case is the same folder where the system folds it.
+    CHECK(IsSameOrInside(PString("C:\\\x82\x60\\x"), PString("C:\\\x82\x81"), sjis,
+                         LumoBase::CaseFold::CodePage932()));
 }
 
 TEST_CASE("the part of a path below a directory") {
