@@ -226,6 +226,19 @@ TEST_CASE("resource extraction") {
     }
 }
 
+TEST_CASE("a temporary folder that does not exist is never replaced by a drive's root") {
+    const std::string temp = Env("TEMP"), tmp = Env("TMP");
+    SetEnvironmentVariableA("TEMP", "C:\\tb-no-such-folder");
+    SetEnvironmentVariableA("TMP", "C:\\tb-no-such-folder");
+    Launcher launcher;
+    std::string out;
+    CHECK(launcher.TempFilePath("msvcrt.dll").empty());
+    CHECK_FALSE(launcher.ExtractResource(Self(), 103, "msvcrt.dll", out));
+    CHECK(out.empty());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+    SetEnvironmentVariableA("TMP", tmp.c_str());
+}
+
 TEST_CASE("run command and start") {
     Launcher launcher;
     const std::string dir = launcher.ModuleDirectory(Self());
