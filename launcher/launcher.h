@@ -107,8 +107,8 @@ public:
     // No marker left, nor a staged copy it names that is no longer queued.
     void ForgetRestart() const;
 
-    // Only one launcher at a time installs: the payload copies in the temporary
-    // directory bear fixed names. False when another one runs (this one must then
+    // Only one launcher at a time installs: two would queue the same libraries and
+    // write the one restart marker. False when another one runs (this one must then
     // write nothing); the claim lasts until the process ends.
     bool ClaimSoleRun() const;
 

@@ -274,8 +274,8 @@ void Launcher::ForgetRestart() const {
 }
 
 bool Launcher::ClaimSoleRun() const {
-    // One name for every launcher built on this code: they all extract under the
-    // same names. The handle is never closed; the process's end releases it.
+    // One name for every launcher built on this code: they all install the same
+    // libraries and share the marker. The handle is never closed; the process's end releases it.
     // A claim that cannot be made for another reason than another run's does not
     // stop this one.
     // In the global namespace where Windows has sessions (fast user switching, a

@@ -186,7 +186,7 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     }
 
     // A second launcher started beside this one (a double-click on a program that
-    // shows nothing) ends here: it would write into the same payload copies.
+    // shows nothing) ends here: it would queue the same libraries again.
     if (!g_launcher.ClaimSoleRun()) return 0;
 
     uint32_t installedHigh = 0, installedLow = 0;
