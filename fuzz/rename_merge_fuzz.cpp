@@ -2,12 +2,13 @@
 // are added, the rest is the old text. Property: the old text stands byte for byte
 // around one insertion, the new lines (CR LF) contiguous and in order right after
 // the last entry of the first [rename] section; without a section, a new header and
-// the lines at the end; the text ends at its first Ctrl-Z, and from there on the
-// old bytes stay last. Any other result aborts.
+// the lines at the end; the text ends at its first Ctrl-Z or NUL, and from there on
+// the old bytes stay last; a line ends at CR LF, LF or a lone CR. Any other result
+// aborts.
 //
 // A first byte with its high bit set joins two texts instead, the old file set
 // aside and the one written since, split at the first zero byte. Property: what
-// stood behind a Ctrl-Z in each stays behind the joined text, and every line of
+// stood behind a Ctrl-Z or NUL in each stays behind the joined text, and every line of
 // both (contents without their line feed) is there, the set-aside lines in their
 // order; only the later file's first [rename] header and the empty lines of that
 // section may go.
@@ -31,14 +32,22 @@ void Require(bool holds) {
 }
 
 struct Line {
-    size_t begin, end;  // end includes the line feed
+    size_t begin, end;  // end includes the line ending
 };
+
+// Where a reader stops: the first Ctrl-Z or NUL.
+size_t BodyEnd(const std::string& text) {
+    size_t end = 0;
+    while (end < text.size() && text[end] != '\x1a' && text[end] != '\0') ++end;
+    return end;
+}
 
 std::vector<Line> SplitLines(const std::string& text) {
     std::vector<Line> lines;
     for (size_t begin = 0; begin < text.size();) {
-        const size_t feed = text.find('\n', begin);
-        const size_t end = feed == std::string::npos ? text.size() : feed + 1;
+        size_t end = begin;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        if (end < text.size()) end += text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
         lines.push_back({begin, end});
         begin = end;
     }
@@ -58,28 +67,26 @@ bool IsHeader(const std::string& text, const Line& line) {
 
 bool IsEmpty(const std::string& text, const Line& line) {
     const std::string s = text.substr(line.begin, line.end - line.begin);
-    return s == "\n" || s == "\r\n";
+    return s == "\n" || s == "\r\n" || s == "\r";
 }
 
-// A line's contents: without its line feed, and without the CR before one.
+// A line's contents: without its line ending.
 std::string Contents(const std::string& text, const Line& line) {
     size_t end = line.end;
-    if (end > line.begin && text[end - 1] == '\n') {
-        --end;
-        if (end > line.begin && text[end - 1] == '\r') --end;
-    }
+    if (end > line.begin && text[end - 1] == '\n') --end;
+    if (end > line.begin && text[end - 1] == '\r') --end;
     return text.substr(line.begin, end - line.begin);
 }
 
 void CheckCombine(const std::string& earlier, const std::string& later) {
     const std::string combined = Tarnbolt::CombineRenameTexts(earlier, later);
-    const size_t earlierEnd = std::min(earlier.find('\x1a'), earlier.size());
-    const size_t laterEnd = std::min(later.find('\x1a'), later.size());
+    const size_t earlierEnd = BodyEnd(earlier);
+    const size_t laterEnd = BodyEnd(later);
     const std::string tails = earlier.substr(earlierEnd) + later.substr(laterEnd);
     Require(combined.size() >= tails.size() &&
             combined.compare(combined.size() - tails.size(), tails.size(), tails) == 0);
     const std::string body = combined.substr(0, combined.size() - tails.size());
-    Require(body.find('\x1a') == std::string::npos);
+    Require(BodyEnd(body) == body.size());
 
     std::vector<std::string> out;
     for (const Line& line : SplitLines(body)) out.push_back(Contents(body, line));
@@ -128,8 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> lines(kLines, kLines + 1 + data[0] % 3);
     const std::string whole(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::string merged = Tarnbolt::MergeRenameText(whole, lines);
-    // From the first Ctrl-Z on the old bytes stay last; the text before it is merged.
-    const size_t marks = whole.size() - std::min(whole.find('\x1a'), whole.size());
+    // From the first Ctrl-Z or NUL on the old bytes stay last; the text before it is
+    // merged, and a reader stopping at either sees every new line.
+    const size_t marks = whole.size() - BodyEnd(whole);
     Require(merged.size() >= marks &&
             merged.compare(merged.size() - marks, marks, whole, whole.size() - marks, marks) == 0);
     const std::string old = whole.substr(0, whole.size() - marks);
@@ -141,13 +149,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One insertion, everything else unchanged: the common start and the common end
     // cover the old text. The insertion begins with "C", CR or "[" and what follows
     // it in the old text with CR, LF or "[", or nothing: the common start ends there.
-    Require(out.size() > old.size());
+    Require(out.size() > old.size() && BodyEnd(out) == out.size());
     size_t at = 0;
     while (at < old.size() && old[at] == out[at]) ++at;
     const size_t inserted = out.size() - old.size();
     Require(out.compare(at + inserted, std::string::npos, old, at, std::string::npos) == 0);
     const std::string insertion = out.substr(at, inserted);
-    const std::string front = at > 0 && old[at - 1] != '\n' ? "\r\n" : "";
+    const std::string front = at > 0 && old[at - 1] != '\n' && old[at - 1] != '\r' ? "\r\n" : "";
     // Only a last line can lack its line feed.
     Require(front.empty() || at == old.size());
 

@@ -102,30 +102,74 @@ std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion&
            "\r\npayload=" + VersionText(payload) + " " + fingerprint + "\r\n";
 }
 
-std::string RestartMarkerFile(const std::string& state, const std::vector<std::string>& deferred) {
+std::string RestartMarkerFile(const std::string& state, const std::string& boot,
+                              const std::vector<std::string>& deferred) {
     std::string text = state;
+    if (!boot.empty()) text += "boot=" + boot + "\r\n";
     for (const std::string& source : deferred) text += "deferred=" + source + "\r\n";
     return text;
 }
 
-void ParseRestartMarker(const std::string& text, std::string& state,
+void ParseRestartMarker(const std::string& text, std::string& state, std::string& boot,
                         std::vector<std::string>& deferred) {
-    static const std::string kDeferred = "deferred=";
+    static const std::string kDeferred = "deferred=", kBoot = "boot=";
     state.clear();
+    boot.clear();
     deferred.clear();
     for (size_t begin = 0; begin < text.size();) {
         size_t end = text.find("\r\n", begin);
         end = end == std::string::npos ? text.size() : end + 2;
         const std::string line = text.substr(begin, end - begin);
+        const size_t ending = line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0 ? 2 : 0;
         if (line.compare(0, kDeferred.size(), kDeferred) == 0) {
-            const size_t length = line.size() - kDeferred.size() -
-                                  (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0 ? 2 : 0);
+            const size_t length = line.size() - kDeferred.size() - ending;
             if (length > 0) deferred.push_back(line.substr(kDeferred.size(), length));
+        } else if (line.compare(0, kBoot.size(), kBoot) == 0) {
+            boot = line.substr(kBoot.size(), line.size() - kBoot.size() - ending);
         } else {
             state += line;
         }
         begin = end;
     }
+}
+
+RestartFinding JudgeRestart(const std::string& recordedBoot, const std::string& currentBoot,
+                            bool everySourceQueued) {
+    if (recordedBoot.empty() || currentBoot.empty())
+        return everySourceQueued ? RestartFinding::kStillToCome : RestartFinding::kWithoutEffect;
+    return recordedBoot == currentBoot ? RestartFinding::kStillToCome : RestartFinding::kWithoutEffect;
+}
+
+bool QueuedSupersedes(const KnownVersion& queued, const KnownVersion& payload) {
+    if (!queued.known || !payload.known) return true;
+    return Launcher::IsVersionAtLeast(payload.high, payload.low, queued.high, queued.low);
+}
+
+std::vector<std::pair<std::string, std::string>> DelayedMoveEntries(const std::string& value) {
+    std::vector<std::string> strings;
+    for (size_t begin = 0; begin < value.size();) {
+        size_t end = value.find('\0', begin);
+        if (end == std::string::npos) end = value.size();
+        strings.push_back(value.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    // "!" marks a target the move may replace; a source never carries it.
+    const auto plain = [](std::string path, bool target) {
+        if (target && !path.empty() && path[0] == '!') path.erase(0, 1);
+        if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+        return path;
+    };
+    std::vector<std::pair<std::string, std::string>> moves;
+    // A source is never empty: the empty strings between pairs (the value's own
+    // end, a writer's stray terminator) are passed over.
+    for (size_t i = 0; i < strings.size(); ++i) {
+        if (strings[i].empty()) continue;
+        const std::string target = i + 1 < strings.size() ? strings[i + 1] : std::string();
+        const std::string source = plain(strings[i], false);
+        if (!source.empty()) moves.emplace_back(source, plain(target, true));
+        ++i;
+    }
+    return moves;
 }
 
 namespace {
@@ -168,13 +212,8 @@ bool IsStagedCopyName(const std::string& path, const std::string& directory,
 
 bool DelayedMovesHold(const std::string& value, const std::string& path,
                       const LumoBase::LeadBytes& rule) {
-    const std::string wanted = "\\??\\" + path;
-    for (size_t begin = 0; begin <= value.size();) {
-        size_t end = value.find('\0', begin);
-        if (end == std::string::npos) end = value.size();
-        if (SameAsciiPath(value.substr(begin, end - begin), wanted, rule)) return true;
-        begin = end + 1;
-    }
+    for (const auto& move : DelayedMoveEntries(value))
+        if (SameAsciiPath(move.first, path, rule)) return true;
     return false;
 }
 

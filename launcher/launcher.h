@@ -5,8 +5,10 @@
 #include "strings/lead_bytes.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -41,26 +43,47 @@ public:
                                  uint32_t installedHigh, uint32_t installedLow);
 
     // Writes resource `id` to TempFilePath(name); `path` names the target once the
-    // resource was found, even when writing then fails.
+    // resource was found, even when writing then fails. False without a temporary
+    // folder.
     bool ExtractResource(HINSTANCE instance, int id, const std::string& name,
                          std::string& path) const;
+    // The bytes of an embedded library in the loaded image; false when it is missing
+    // or empty.
+    bool PayloadBytes(HINSTANCE instance, int id, const void*& bytes, size_t& size) const;
 
     // Queue of pending replacements: files moved into the system directory at once
     // where possible, else handed to the operating system for the next start.
+    // Every one is written afresh into the system directory from its bytes (a file's
+    // read first; embedded ones straight from the image), read back and compared.
     void ClearPending();
     void AddPending(const std::string& path);
-    bool CommitPending(bool& restartNeeded);
-    bool WriteRenameSection();
-    bool ScheduleDelayedMoves();
-    const std::list<std::string>& Pending() const { return pending_; }
+    void AddPending(const std::string& name, const void* bytes, size_t size);
+    // Writes `name` into the system directory as a new file from the bytes, never
+    // over an existing one; false when it could not be placed.
+    bool PlaceNew(const std::string& name, const void* bytes, size_t size) const;
+    // What must be on record before anything is handed to the platform: the copies
+    // about to be handed over, as they will be named there. False stops the commit
+    // with nothing handed over.
+    using HandOverRecord = std::function<bool(const std::vector<std::string>& staged)>;
+    bool CommitPending(bool& restartNeeded, const HandOverRecord& record = HandOverRecord());
+    bool WriteRenameSection(const HandOverRecord& record = HandOverRecord());
+    bool ScheduleDelayedMoves(const HandOverRecord& record = HandOverRecord());
+    // The entries in order, each as its source file or, for embedded bytes, its name.
+    std::list<std::string> Pending() const;
     // The sources handed to the platform by the last commit, as written there:
     // copies in the system directory (short names on 95/98/Me).
     const std::vector<std::string>& Deferred() const { return deferred_; }
 
     // Whether every one of `sources` still exists and is still queued with the
-    // platform (WININIT.INI on 95/98/Me, the delayed moves elsewhere): no start of
-    // Windows has happened since they were handed over. False for none.
+    // platform (WININIT.INI on 95/98/Me, the delayed moves elsewhere). False for none.
     bool StillQueued(const std::vector<std::string>& sources) const;
+    // The sources the platform holds for the next start that replace `target` (a
+    // file of the system directory), as they can be opened now.
+    std::vector<std::string> QueuedSourcesFor(const std::string& target) const;
+
+    // An identifier of the running start of Windows: it changes at every start and
+    // nowhere else. Empty when it cannot be had.
+    std::string BootIdentifier() const;
     // Removes those of `sources` that are staged copies of ours (in the system
     // directory, under a name GetTempFileNameA gave) and no longer queued.
     void RemoveUnqueuedCopies(const std::vector<std::string>& sources) const;
@@ -74,15 +97,18 @@ public:
     // The marker also lists the sources handed to the platform, so that a later run
     // can tell a restart still to come from one that has happened.
     std::string RestartState(HINSTANCE instance) const;
-    // Whether the marker holds `state`; its sources in `deferred`.
-    bool RestartTried(const std::string& state, std::vector<std::string>& deferred) const;
-    // Written whole, or false.
-    bool RecordRestart(const std::string& state, const std::vector<std::string>& deferred) const;
+    // Whether the marker holds `state`; the start of Windows it was written in in
+    // `boot`, its sources in `deferred`.
+    bool RestartTried(const std::string& state, std::string& boot,
+                      std::vector<std::string>& deferred) const;
+    // Written whole as a new file, or false with none left.
+    bool RecordRestart(const std::string& state, const std::string& boot,
+                       const std::vector<std::string>& deferred) const;
     // No marker left, nor a staged copy it names that is no longer queued.
     void ForgetRestart() const;
 
-    // Only one launcher at a time installs: the payload copies in the temporary
-    // directory bear fixed names. False when another one runs (this one must then
+    // Only one launcher at a time installs: two would queue the same libraries and
+    // write the one restart marker. False when another one runs (this one must then
     // write nothing); the claim lasts until the process ends.
     bool ClaimSoleRun() const;
 
@@ -91,7 +117,14 @@ public:
     bool RunProgram(const std::string& commandLine) const;
 
 private:
-    std::list<std::string> pending_;
+    struct PendingFile {
+        std::string name;    // the target's file name
+        std::string source;  // a file to read, when no bytes are given
+        const void* bytes = nullptr;
+        size_t size = 0;
+    };
+    bool StageCopy(const PendingFile& file, std::string& staged) const;
+    std::list<PendingFile> pending_;
     std::vector<std::string> deferred_;
 };
 
@@ -131,14 +164,38 @@ bool SplitRunValue(const std::string& value, bool& quoted, std::string& program,
 std::string RestartMarkerText(const KnownVersion& installed, const KnownVersion& payload,
                               uint32_t payloadFingerprint);
 
-// The marker file: the state, then a line "deferred=<source>" for each source
-// handed to the platform.
-std::string RestartMarkerFile(const std::string& state, const std::vector<std::string>& deferred);
+// The marker file: the state, a line "boot=<identifier>" of the start of Windows
+// it was written in (none when that is unknown), then a line "deferred=<source>"
+// for each source handed to the platform.
+std::string RestartMarkerFile(const std::string& state, const std::string& boot,
+                              const std::vector<std::string>& deferred);
 
 // Reads a marker file: its "deferred=" lines into `deferred` (empty values
-// skipped), every other line (with CR LF) into `state`. Any text gives a result.
-void ParseRestartMarker(const std::string& text, std::string& state,
+// skipped), the value of its last "boot=" line into `boot`, every other line (with
+// CR LF) into `state`. Any text gives a result.
+void ParseRestartMarker(const std::string& text, std::string& state, std::string& boot,
                         std::vector<std::string>& deferred);
+
+// What a run finds of its earlier restart, and what it does.
+enum class RestartFinding {
+    kStillToCome,   // no start of Windows since: ask again (queueing what is missing)
+    kWithoutEffect  // a start of Windows since, and the runtime still old: give up
+};
+// Told by the boot identifiers when both are known; where one is not (a marker of an
+// earlier version, a registry that refused the identifier), by the queue: every
+// source still queued is a restart still to come.
+RestartFinding JudgeRestart(const std::string& recordedBoot, const std::string& currentBoot,
+                            bool everySourceQueued);
+
+// Whether a library queued by someone else for the same target keeps ours from
+// being queued: one at least as new as the payload, or of unknown age (the boot
+// would otherwise install the older one, queued later, over it).
+bool QueuedSupersedes(const KnownVersion& queued, const KnownVersion& payload);
+
+// The moves of the platform's delayed-move value (strings separated by NUL bytes,
+// source then target), as (source, target) with the "\??\" prefixes and a
+// target's "!" taken off; an empty target is a deletion.
+std::vector<std::pair<std::string, std::string>> DelayedMoveEntries(const std::string& value);
 
 // Whether `path` names a staged copy of ours: a file right in `directory` (ASCII
 // case ignored) named "tb", one to four hexadecimal digits and ".tmp", as
@@ -146,9 +203,8 @@ void ParseRestartMarker(const std::string& text, std::string& state,
 bool IsStagedCopyName(const std::string& path, const std::string& directory,
                       const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 
-// Whether the value of the delayed moves (strings separated by NUL bytes) holds
-// `path` as a source, which the platform stores as "\??\" and the full path
-// (ASCII case ignored).
+// Whether the value of the delayed moves holds `path` as a source, which the
+// platform stores as "\??\" and the full path (ASCII case ignored).
 bool DelayedMovesHold(const std::string& value, const std::string& path,
                       const LumoBase::LeadBytes& rule = LumoBase::SystemLeadBytes());
 

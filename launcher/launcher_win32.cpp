@@ -7,6 +7,7 @@
 #include "files/well_known_directories.h"
 #include "image_version.h"
 #include "modules/version_library.h"
+#include "system/os_version.h"
 #include "version_block.h"
 #include "whole_file.h"
 
@@ -59,9 +60,11 @@ std::string Launcher::SystemFilePath(const std::string& name) const {
     return LumoBase::JoinComponent(directory, name.c_str());
 }
 
+// Empty without a temporary folder: the name alone would be a file of the current
+// folder, or joined to nothing one at the root of the current drive.
 std::string Launcher::TempFilePath(const std::string& name) const {
     LumoBase::PString directory;
-    LumoBase::ReadTempDirectory(directory);
+    if (!LumoBase::ReadTempDirectory(directory) || directory.empty()) return "";
     return LumoBase::JoinComponent(directory, name.c_str());
 }
 
@@ -106,7 +109,14 @@ bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& na
     if (!FindPayload(instance, id, bytes, size)) return false;
 
     path = TempFilePath(name);
-    return WriteWholeFile(path, bytes, size);
+    return !path.empty() && WriteWholeFile(path, bytes, size);
+}
+
+bool Launcher::PayloadBytes(HINSTANCE instance, int id, const void*& bytes, size_t& size) const {
+    DWORD length = 0;
+    if (!FindPayload(instance, id, bytes, length)) return false;
+    size = length;
+    return true;
 }
 
 bool Launcher::PayloadFixedVersion(HINSTANCE instance, int id, uint32_t& high,
@@ -149,43 +159,131 @@ bool ReadMarker(const std::string& path, std::string& text) {
 
 }  // namespace
 
-bool Launcher::RestartTried(const std::string& state, std::vector<std::string>& deferred) const {
+bool Launcher::RestartTried(const std::string& state, std::string& boot,
+                            std::vector<std::string>& deferred) const {
     std::string text, found;
+    boot.clear();
     deferred.clear();
     if (!ReadMarker(WindowsFilePath(kRestartMarker), text)) return false;
-    ParseRestartMarker(text, found, deferred);
+    ParseRestartMarker(text, found, boot, deferred);
     if (found == state) return true;
+    boot.clear();
     deferred.clear();
     return false;
 }
 
-bool Launcher::RecordRestart(const std::string& state, const std::vector<std::string>& deferred) const {
+bool Launcher::RecordRestart(const std::string& state, const std::string& boot,
+                             const std::vector<std::string>& deferred) const {
     const std::string path = WindowsFilePath(kRestartMarker);
-    const std::string text = RestartMarkerFile(state, deferred);
-    if (WriteWholeFile(path, text.data(), text.size())) return true;
-    DeleteFileA(path.c_str());
+    const std::string text = RestartMarkerFile(state, boot, deferred);
+    return WriteWholeFile(path, text.data(), text.size());
+}
+
+namespace {
+
+// Where the boot identifier lives: a key that exists in memory only, so that it is
+// gone at the next start of Windows. The NT family keeps a volatile key of
+// HKEY_LOCAL_MACHINE until the machine shuts down; 95/98/Me ignore that option
+// but hold HKEY_DYN_DATA in memory alone, built afresh at every start.
+struct BootKey {
+    HKEY root;
+    const char* subkey;
+};
+
+BootKey BootKeyFor(bool nineX) {
+    return nineX ? BootKey{HKEY_DYN_DATA, "Tarnbolt\\Boot"}
+                 : BootKey{HKEY_LOCAL_MACHINE, "Software\\Tarnbolt\\Boot"};
+}
+
+const char kBootValue[] = "Id";
+
+bool ReadBootValue(HKEY key, std::string& id) {
+    char text[64] = {};
+    DWORD type = 0, size = sizeof text - 1;
+    if (RegQueryValueExA(key, kBootValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+            ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    id = text;
+    return !id.empty();
+}
+
+// Unlike any earlier start's: the time to the tenth of a microsecond, the time
+// since the start and this process.
+std::string FreshBootValue() {
+    static const char kHex[] = "0123456789abcdef";
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const DWORD parts[] = {now.dwHighDateTime, now.dwLowDateTime, GetTickCount(),
+                           GetCurrentProcessId()};
+    std::string id;
+    for (DWORD part : parts)
+        for (int shift = 28; shift >= 0; shift -= 4) id += kHex[(part >> shift) & 15];
+    return id;
+}
+
+// A key that holds its values over a restart is no clock of starts: a volatile
+// key takes no lasting subkey (on the NT family; 95/98/Me have no lasting subkey
+// below HKEY_DYN_DATA to make).
+bool IsVolatileKey(HKEY key, bool nineX) {
+    if (nineX) return true;
+    HKEY child = nullptr;
+    DWORD disposition = 0;
+    const LONG status = RegCreateKeyExA(key, "Probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_READ, nullptr, &child, &disposition);
+    if (status != ERROR_SUCCESS) return status == ERROR_CHILD_MUST_BE_VOLATILE;
+    RegCloseKey(child);
+    RegDeleteKeyA(key, "Probe");
     return false;
+}
+
+}  // namespace
+
+std::string Launcher::BootIdentifier() const {
+    const bool nineX = LumoBase::IsWindows9xFamily();
+    const BootKey where = BootKeyFor(nineX);
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(where.root, where.subkey, 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &key,
+                        &disposition) != ERROR_SUCCESS)
+        return "";
+    std::string id;
+    if (IsVolatileKey(key, nineX) && !ReadBootValue(key, id)) {
+        const std::string fresh = FreshBootValue();
+        // Read back: what another writer left in between is the identifier as well.
+        if (RegSetValueExA(key, kBootValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(fresh.c_str()),
+                           static_cast<DWORD>(fresh.size() + 1)) != ERROR_SUCCESS ||
+            !ReadBootValue(key, id))
+            id.clear();
+    }
+    RegCloseKey(key);
+    return id;
 }
 
 void Launcher::ForgetRestart() const {
     const std::string path = WindowsFilePath(kRestartMarker);
-    std::string text, state;
+    std::string text, state, boot;
     std::vector<std::string> deferred;
     // What a boot did not rename (or a run before it never handed over) stays
     // beside the system's libraries otherwise.
     if (ReadMarker(path, text)) {
-        ParseRestartMarker(text, state, deferred);
+        ParseRestartMarker(text, state, boot, deferred);
         RemoveUnqueuedCopies(deferred);
     }
     DeleteFileA(path.c_str());
 }
 
 bool Launcher::ClaimSoleRun() const {
-    // One name for every launcher built on this code: they all extract under the
-    // same names. The handle is never closed; the process's end releases it.
+    // One name for every launcher built on this code: they all install the same
+    // libraries and share the marker. The handle is never closed; the process's end releases it.
     // A claim that cannot be made for another reason than another run's does not
     // stop this one.
-    HANDLE claim = CreateMutexA(nullptr, FALSE, "Tarnbolt.RuntimeInstallation");
+    // In the global namespace where Windows has sessions (fast user switching, a
+    // terminal server): a launcher in another session installs as well. Windows
+    // without sessions refuses the prefix; the plain name is the whole machine there.
+    HANDLE claim = CreateMutexA(nullptr, FALSE, "Global\\Tarnbolt.RuntimeInstallation");
+    if (!claim && GetLastError() != ERROR_ACCESS_DENIED)
+        claim = CreateMutexA(nullptr, FALSE, "Tarnbolt.RuntimeInstallation");
     if (!claim) return GetLastError() != ERROR_ACCESS_DENIED;
     return GetLastError() != ERROR_ALREADY_EXISTS;
 }

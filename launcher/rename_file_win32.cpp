@@ -77,7 +77,10 @@ bool MergeRenameFile(const std::string& path, const std::vector<std::string>& li
     // Until the new text is in place the texts set aside stay waiting, .TBN with
     // them; with none waiting a failed run leaves nothing behind.
     const auto fail = [&]() {
-        if (asides.empty()) Remove(fresh);
+        if (asides.empty())
+            Remove(fresh);
+        else if (!Exists(fresh))  // a failed write of it takes it away: it must stay
+            WriteWholeFile(Backslashed(fresh), "", 0);
         return false;
     };
 

@@ -8,14 +8,26 @@ namespace {
 const char kHeader[] = "[rename]";
 const size_t kHeaderLength = sizeof kHeader - 1;
 const char kLineEnd[] = "\r\n";
-// The end-of-file mark of old editors: a reader stops at the first one, wherever it
-// stands, and never sees what follows; that stays behind the text.
-const char kEndOfFile = '\x1a';
-
-// Where the text a reader sees ends.
+// Where the text a reader sees ends: at the end-of-file mark of old editors
+// (Ctrl-Z) or at a NUL byte (a file a crash left padded with zeros), whichever
+// comes first. A reader never sees what follows; that stays behind the text.
 size_t BodyEnd(const std::string& whole) {
-    const size_t mark = whole.find(kEndOfFile);
+    const size_t mark = whole.find_first_of(std::string("\x1a\0", 2));
     return mark == std::string::npos ? whole.size() : mark;
+}
+
+// The end of the line that starts at `begin`, past its line ending: a CR LF, a lone
+// LF or a lone CR; the end of the text for a last line without one.
+size_t LineEnd(const std::string& text, size_t begin) {
+    const size_t stop = text.find_first_of("\r\n", begin);
+    if (stop == std::string::npos) return text.size();
+    return text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? stop + 2 : stop + 1;
+}
+
+// The line's contents, without its line ending.
+size_t ContentEnd(const std::string& text, size_t begin, size_t end) {
+    while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+    return end;
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -30,8 +42,7 @@ bool IsHeader(const std::string& text, size_t begin, size_t end) {
 
 // Nothing but its line ending.
 bool IsEmptyLine(const std::string& text, size_t begin, size_t end) {
-    return (end - begin == 1 && text[begin] == '\n') ||
-           (end - begin == 2 && text[begin] == '\r' && text[begin + 1] == '\n');
+    return end > begin && ContentEnd(text, begin, end) == begin;
 }
 
 }  // namespace
@@ -42,10 +53,8 @@ std::string MergeRenameText(const std::string& whole, const std::vector<std::str
     bool found = false;
     size_t insertAt = old.size();
     std::string emptySinceEntry, emptyBeforeEntry;
-    // A line runs to its line feed or to the end of the text.
     for (size_t begin = 0; begin < old.size();) {
-        const size_t feed = old.find('\n', begin);
-        const size_t end = feed == std::string::npos ? old.size() : feed + 1;
+        const size_t end = LineEnd(old, begin);
         if (IsHeader(old, begin, end)) {
             found = true;
         } else if (!found) {
@@ -66,8 +75,8 @@ std::string MergeRenameText(const std::string& whole, const std::vector<std::str
     }
 
     std::string front;
-    // A last line without a line feed must not run into the new lines.
-    if (insertAt > 0 && old[insertAt - 1] != '\n') front = kLineEnd;
+    // A last line without a line ending must not run into the new lines.
+    if (insertAt > 0 && old[insertAt - 1] != '\n' && old[insertAt - 1] != '\r') front = kLineEnd;
     if (!found) front += std::string(kHeader) + kLineEnd;
 
     std::string merged(old, 0, insertAt);
@@ -87,8 +96,7 @@ std::string CombineRenameTexts(const std::string& earlier, const std::string& la
     size_t sections = std::string::npos, header = std::string::npos, rest = body.size();
     std::vector<std::string> entries;
     for (size_t begin = 0; begin < body.size();) {
-        const size_t feed = body.find('\n', begin);
-        const size_t end = feed == std::string::npos ? body.size() : feed + 1;
+        const size_t end = LineEnd(body, begin);
         if (header == std::string::npos) {
             if (body[begin] == '[' && sections == std::string::npos) sections = begin;
             if (IsHeader(body, begin, end)) header = begin;
@@ -97,8 +105,7 @@ std::string CombineRenameTexts(const std::string& earlier, const std::string& la
                 rest = begin;
                 break;
             }
-            size_t last = feed == std::string::npos ? end : feed;
-            if (last > begin && feed != std::string::npos && body[last - 1] == '\r') --last;
+            const size_t last = ContentEnd(body, begin, end);
             if (last > begin) entries.push_back(body.substr(begin, last - begin));
         }
         begin = end;
@@ -110,7 +117,9 @@ std::string CombineRenameTexts(const std::string& earlier, const std::string& la
     // Each piece starts on a line of its own.
     const auto add = [&combined](const std::string& piece) {
         if (piece.empty()) return;
-        if (!combined.empty() && combined.back() != '\n') combined += kLineEnd;
+        // A lone CR before a piece that opens with a line feed would read as one CR LF.
+        const char last = combined.empty() ? '\n' : combined.back();
+        if ((last != '\n' && last != '\r') || (last == '\r' && piece[0] == '\n')) combined += kLineEnd;
         combined += piece;
     };
     // Lines outside any section stay in front of every section; the earlier
@@ -127,22 +136,29 @@ std::string CombineRenameTexts(const std::string& earlier, const std::string& la
     return combined;
 }
 
-bool RenameSectionHolds(const std::string& text, const std::string& source) {
+std::vector<std::pair<std::string, std::string>> RenameEntries(const std::string& whole) {
+    const std::string text(whole, 0, BodyEnd(whole));
+    std::vector<std::pair<std::string, std::string>> entries;
     bool inside = false;
     for (size_t begin = 0; begin < text.size();) {
-        size_t end = text.find('\n', begin);
-        end = end == std::string::npos ? text.size() : end + 1;
+        const size_t end = LineEnd(text, begin);
         if (text[begin] == '[') {
             inside = IsHeader(text, begin, end);
         } else if (inside) {
-            size_t stop = end;
-            while (stop > begin && (text[stop - 1] == '\n' || text[stop - 1] == '\r')) --stop;
+            const size_t stop = ContentEnd(text, begin, end);
             const size_t equals = text.find('=', begin);
-            if (equals < stop && SameAsciiPath(text.substr(equals + 1, stop - equals - 1), source))
-                return true;
+            if (equals < stop)
+                entries.emplace_back(text.substr(begin, equals - begin),
+                                     text.substr(equals + 1, stop - equals - 1));
         }
         begin = end;
     }
+    return entries;
+}
+
+bool RenameSectionHolds(const std::string& text, const std::string& source) {
+    for (const auto& entry : RenameEntries(text))
+        if (SameAsciiPath(entry.second, source)) return true;
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Tarnbolt {
@@ -14,10 +15,14 @@ namespace Tarnbolt {
 // header at the end when there is none; each ends in CR LF. Old lines stay byte
 // for byte, whatever their length, line endings or control bytes; empty lines
 // that stood between the header and the last entry are written once more after
-// the new lines. The text ends at its first Ctrl-Z end-of-file mark, wherever it
-// stands: a reader sees nothing after it, so the lines go before it and what
-// follows it stays as it was.
+// the new lines. The text ends at its first Ctrl-Z end-of-file mark or NUL byte,
+// wherever it stands: a reader sees nothing after it, so the lines go before it and
+// what follows it stays as it was. A line ends at a CR LF, a lone LF or a lone CR.
 std::string MergeRenameText(const std::string& old, const std::vector<std::string>& lines);
+
+// The lines "target=source" of the [rename] sections of the text as a reader sees
+// it, as (target, source).
+std::vector<std::pair<std::string, std::string>> RenameEntries(const std::string& text);
 
 // Whether a line "target=source" of a [rename] section of the text names `source`
 // (ASCII case ignored): the boot that carries the section out has not happened yet.
@@ -29,8 +34,8 @@ bool RenameSectionHolds(const std::string& text, const std::string& source);
 // section of the earlier text after its entries (they were queued after them).
 // The later text's lines outside any section go in front, its other sections at
 // the end. No line of either is lost but the later section's header and empty
-// lines; the joined entries end in CR LF. What stood behind a Ctrl-Z mark stays
-// behind the text.
+// lines; the joined entries end in CR LF. What stood behind a Ctrl-Z mark or a NUL
+// stays behind the text.
 std::string CombineRenameTexts(const std::string& earlier, const std::string& later);
 
 // The stream's write call; a full disk shows as a short count.

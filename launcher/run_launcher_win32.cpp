@@ -29,13 +29,10 @@ bool FindOnSearchPath(const char* name) {
 
 void EnsureCommonControls(HINSTANCE instance) {
     if (FindOnSearchPath("comctl32.dll")) return;
-    std::string extracted;
-    if (!g_launcher.ExtractResource(instance, kPayloadComctl32, "comctl32.dll", extracted)) return;
-    char system[260];
-    UINT length = GetSystemDirectoryA(system, sizeof system);
-    if (length == 0 || length >= sizeof system) return;
-    const std::string target = std::string(system, length) + "\\comctl32.dll";
-    CopyFileA(extracted.c_str(), target.c_str(), TRUE);
+    const void* bytes = nullptr;
+    size_t size = 0;
+    if (!g_launcher.PayloadBytes(instance, kPayloadComctl32, bytes, size)) return;
+    g_launcher.PlaceNew("comctl32.dll", bytes, size);
 }
 
 }  // namespace
@@ -62,43 +59,40 @@ void AskForRestart() {
     LumoBase::RestartSystem();
 }
 
-// The payload copies in the temporary directory: used only within the run that
-// wrote them (moved at once, or copied into the system directory to be renamed
-// at the restart), so none stays when the run ends.
-struct ExtractedCopies {
-    std::string path[3];
-    void Remove() {
-        for (std::string& p : path) {
-            if (!p.empty()) DeleteFileA(p.c_str());
-            p.clear();
-        }
-    }
-    ~ExtractedCopies() { Remove(); }
-};
-
 }  // namespace
 
 bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferredLow) {
     const std::string state = g_launcher.RestartState(instance);
-    std::vector<std::string> deferred;
-    if (g_launcher.RestartTried(state, deferred)) {
+    const std::string boot = g_launcher.BootIdentifier();
+    std::string recordedBoot;
+    std::vector<std::string> deferred, carried;
+    if (g_launcher.RestartTried(state, recordedBoot, deferred)) {
+        const bool everyQueued = g_launcher.StillQueued(deferred);
+        if (JudgeRestart(recordedBoot, boot, everyQueued) == RestartFinding::kWithoutEffect) {
+            // A restart happened and left the installed runtime and the payload as
+            // they were: another one would not help either, and the launcher would
+            // restart the machine at every start. Nothing more, as for every other
+            // failed installation.
+            g_launcher.RemoveUnqueuedCopies(deferred);
+            return false;
+        }
         // Asked for before and refused (a program's user cancelled to save), or
-        // never carried out: no start of Windows since, the replacements still wait.
-        // Ask again, queueing nothing a second time.
-        if (g_launcher.StillQueued(deferred)) {
+        // never carried out: no start of Windows since.
+        if (everyQueued) {
             AskForRestart();
             return true;
         }
-        // A restart happened and left the installed runtime and the payload as they
-        // were: another one would not help either, and the launcher would restart
-        // the machine at every start. Nothing more, as for every other failed
-        // installation.
+        // Yet the queue lost some of it (emptied by a cleaner, a WININIT.INI another
+        // installer wrote again): what still waits stays on record, the rest is
+        // written and queued again below.
         g_launcher.RemoveUnqueuedCopies(deferred);
-        return false;
+        for (const std::string& source : deferred)
+            if (g_launcher.StillQueued({source})) carried.push_back(source);
+    } else {
+        // A marker of another state (another payload, another runtime since): its
+        // copies that nothing will rename go with it.
+        g_launcher.ForgetRestart();
     }
-    // A marker of another state (another payload, another runtime since): its
-    // copies that nothing will rename go with it.
-    g_launcher.ForgetRestart();
 
     const struct {
         int id;
@@ -106,42 +100,69 @@ bool InstallRuntime(HINSTANCE instance, uint32_t preferredHigh, uint32_t preferr
     } libraries[] = {{kPayloadMsvcrt, "msvcrt.dll"},
                      {kPayloadMsvcp60, "msvcp60.dll"},
                      {kPayloadMsvcirt, "msvcirt.dll"}};
-    ExtractedCopies extracted;
+    const void* bytes[3] = {};
+    size_t sizes[3] = {};
     for (int i = 0; i < 3; ++i)
-        if (!g_launcher.ExtractResource(instance, libraries[i].id, libraries[i].name,
-                                        extracted.path[i]))
-            return false;
+        if (!g_launcher.PayloadBytes(instance, libraries[i].id, bytes[i], sizes[i])) return false;
 
     // A payload runtime that does not meet the preferred version would be installed,
-    // restarted for and found too old again on every run. The version is read from
-    // the embedded library itself: the extracted copy bears a system library's name.
+    // restarted for and found too old again on every run.
     uint32_t high = 0, low = 0;
     if (!g_launcher.PayloadFixedVersion(instance, kPayloadMsvcrt, high, low) ||
         !Launcher::IsVersionAtLeast(preferredHigh, preferredLow, high, low))
         return false;
 
     g_launcher.ClearPending();
+    bool waiting = false;  // a replacement queued before (ours or another's) waits for a boot
     for (int i = 0; i < 3; ++i) {
         // Never replace a shared library with an older one, nor with one of unknown age.
         KnownVersion payload, installed;
         payload.known =
             g_launcher.PayloadFixedVersion(instance, libraries[i].id, payload.high, payload.low);
-        installed.known = g_launcher.ReadFileVersion(g_launcher.SystemFilePath(libraries[i].name),
-                                                     installed.high, installed.low);
-        if (MayReplaceInstalled(payload, installed)) g_launcher.AddPending(extracted.path[i]);
+        const std::string target = g_launcher.SystemFilePath(libraries[i].name);
+        installed.known = g_launcher.ReadFileVersion(target, installed.high, installed.low);
+        if (!MayReplaceInstalled(payload, installed)) continue;
+        // Nor through the queue: a replacement queued by another installer for the
+        // next boot would be overtaken by ours, queued after it.
+        bool superseded = false;
+        for (const std::string& source : g_launcher.QueuedSourcesFor(target)) {
+            KnownVersion queued;
+            queued.known = g_launcher.ReadFileVersion(source, queued.high, queued.low);
+            superseded = superseded || QueuedSupersedes(queued, payload);
+        }
+        if (superseded)
+            waiting = true;
+        else
+            g_launcher.AddPending(libraries[i].name, bytes[i], sizes[i]);
     }
 
+    // The marker goes first: without it the next run could not tell a restart that
+    // failed, and no replacement may wait that it does not list.
+    const auto record = [&](const std::vector<std::string>& staged) {
+        std::vector<std::string> listed = carried;
+        listed.insert(listed.end(), staged.begin(), staged.end());
+        return g_launcher.RecordRestart(state, boot, listed);
+    };
     bool restartNeeded = false;
-    if (!g_launcher.CommitPending(restartNeeded)) return false;
-    if (restartNeeded) {
-        // Without the marker the next run could not tell a restart that failed.
-        if (!g_launcher.RecordRestart(state, g_launcher.Deferred())) return false;
-        // Before the request: the restart may end this process.
-        extracted.Remove();
-        AskForRestart();
-    } else {
-        g_launcher.RunProgram(g_run);
+    if (!g_launcher.CommitPending(restartNeeded, record)) {
+        // Nothing of this run waits: the marker lists only what still does, or goes
+        // (a later boot must not count as a restart that did not help).
+        if (g_launcher.Deferred().empty()) {
+            if (carried.empty())
+                g_launcher.ForgetRestart();
+            else
+                g_launcher.RecordRestart(state, boot, carried);
+        }
+        return false;
     }
+    if (!restartNeeded && waiting) {
+        restartNeeded = true;
+        if (!record({})) return false;
+    }
+    if (restartNeeded)
+        AskForRestart();
+    else
+        g_launcher.RunProgram(g_run);
     return true;
 }
 
@@ -165,7 +186,7 @@ int RunLauncher(HINSTANCE instance, AdministratorCheck isAdministrator) {
     }
 
     // A second launcher started beside this one (a double-click on a program that
-    // shows nothing) ends here: it would write into the same payload copies.
+    // shows nothing) ends here: it would queue the same libraries again.
     if (!g_launcher.ClaimSoleRun()) return 0;
 
     uint32_t installedHigh = 0, installedLow = 0;

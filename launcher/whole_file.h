@@ -17,8 +17,15 @@ using FileWrite = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 bool ReadWholeFile(const std::string& path, std::string& bytes,
                    size_t limit = static_cast<size_t>(-1));
 
-// The bytes as the whole content of the file, created or emptied first; false when
-// any byte may be missing.
+// The bytes as the whole content of a new file at `path`, which must not exist: held
+// by this process alone while it is written, flushed to the disk (a power cut must
+// not leave it zero-filled) and read back and compared. False when any byte may be
+// missing or differ; the file is removed then.
+bool WriteNewFile(const std::string& path, const void* bytes, size_t size,
+                  FileWrite write = &WriteFile);
+
+// The same over a file of that name, which is removed first: never written through,
+// for it may be anybody's link to another file.
 bool WriteWholeFile(const std::string& path, const void* bytes, size_t size,
                     FileWrite write = &WriteFile);
 

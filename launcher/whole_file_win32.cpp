@@ -1,5 +1,7 @@
 #include "whole_file.h"
 
+#include <cstring>
+
 namespace Tarnbolt {
 namespace {
 
@@ -32,15 +34,44 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
     return read;
 }
 
-bool WriteWholeFile(const std::string& path, const void* bytes, size_t size, FileWrite write) {
-    HANDLE file = Open(path, GENERIC_WRITE, CREATE_ALWAYS);
+namespace {
+
+// Reads the file from its start and compares it with the bytes.
+bool SameContent(HANDLE file, const void* bytes, size_t size) {
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    const char* expected = static_cast<const char*>(bytes);
+    char buffer[4096];
+    size_t at = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return false;
+        if (got == 0) return at == size;
+        if (got > size - at || memcmp(buffer, expected + at, got) != 0) return false;
+        at += got;
+    }
+}
+
+}  // namespace
+
+bool WriteNewFile(const std::string& path, const void* bytes, size_t size, FileWrite write) {
+    // No other writer while it is written and checked, and nothing of an earlier
+    // file of that name: a new one or none.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     // A short count without an error is a full disk too.
     bool whole = size == 0 || (write(file, bytes, static_cast<DWORD>(size), &written, nullptr) &&
                                written == size);
+    whole = whole && FlushFileBuffers(file) && SameContent(file, bytes, size);
     if (!CloseHandle(file)) whole = false;
+    if (!whole) DeleteFileA(path.c_str());
     return whole;
+}
+
+bool WriteWholeFile(const std::string& path, const void* bytes, size_t size, FileWrite write) {
+    DeleteFileA(path.c_str());
+    return WriteNewFile(path, bytes, size, write);
 }
 
 bool CanOpenForUpdate(const std::string& path) {

@@ -74,6 +74,16 @@ bool ResolveProgram(const char* argument, std::string& path, std::string& name) 
     path = ProgramPath(argument);
     if (!ProgramExists(path)) return false;
     name = StartupEntryName(path);
+    // Named after the file's long name: started through its short path, the program
+    // finds the link it made when started through its long one.
+    WIN32_FIND_DATAA found;
+    const HANDLE search = path.find_first_of("*?") == std::string::npos
+                              ? FindFirstFileA(path.c_str(), &found)
+                              : INVALID_HANDLE_VALUE;
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        name = StartupEntryName(found.cFileName);
+    }
     return true;
 }
 
@@ -114,11 +124,26 @@ bool FileThere(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A link of this program: one whose target is its path. Another product's link,
-// or a file that cannot be read as a link, is never ours.
+// The short (8.3) form of an existing file's path, which every spelling of it
+// shares: long or short names, any case. False when there is none.
+bool ShortForm(const std::string& path, std::string& shortPath) {
+    char buffer[MAX_PATH];
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer) return false;
+    shortPath.assign(buffer, length);
+    return true;
+}
+
+// A link of this program: one whose target is its path, compared as the platform
+// compares file names (a launcher started through its short path is the same
+// program as the link's long one). Another product's link, or a file that cannot be
+// read as a link, is never ours.
 bool IsOurLink(const std::string& link, const std::string& programPath) {
-    std::string target;
-    return ReadShortcutTarget(link, target) && SamePathText(target, programPath);
+    std::string target, shortTarget, shortProgram;
+    if (!ReadShortcutTarget(link, target)) return false;
+    return SamePathText(target, programPath) ||
+           (ShortForm(target, shortTarget) && ShortForm(programPath, shortProgram) &&
+            SamePathText(shortTarget, shortProgram));
 }
 
 std::string ReadRunValue() {

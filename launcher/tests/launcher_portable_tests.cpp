@@ -203,19 +203,49 @@ TEST_CASE("the restart marker changes with the installed runtime and with the pa
           Tarnbolt::Fingerprint(b, 3, Tarnbolt::kFingerprintStart));
 }
 
-TEST_CASE("the marker lists the sources handed over and reads back whatever it holds") {
+TEST_CASE("the marker lists the boot and the sources handed over and reads back whatever it holds") {
     const std::string state = "Tarnbolt restart\r\ninstalled=6.0.0.0\r\npayload=6.1.8637.0 00000001\r\n";
-    std::string read;
+    std::string read, boot;
     std::vector<std::string> deferred;
     const std::vector<std::string> sources = {"C:\\W\\S\\TB1A.TMP", "C:\\W\\S\\TB1B.TMP"};
-    Tarnbolt::ParseRestartMarker(Tarnbolt::RestartMarkerFile(state, sources), read, deferred);
-    CHECK(read == state);
-    CHECK(deferred == sources);
-    // A marker an earlier version wrote names no source: no restart counts as pending.
-    Tarnbolt::ParseRestartMarker(state, read, deferred);
-    CHECK((read == state && deferred.empty()));
-    Tarnbolt::ParseRestartMarker("deferred=\r\nx\r\ndeferred=C:\\a", read, deferred);
-    CHECK((read == "x\r\n" && deferred == std::vector<std::string>{"C:\\a"}));
+    Tarnbolt::ParseRestartMarker(Tarnbolt::RestartMarkerFile(state, "01c9a2", sources), read, boot,
+                                 deferred);
+    CHECK((read == state && boot == "01c9a2" && deferred == sources));
+    // A marker an earlier version wrote names no boot and no source.
+    Tarnbolt::ParseRestartMarker(state, read, boot, deferred);
+    CHECK((read == state && boot.empty() && deferred.empty()));
+    Tarnbolt::ParseRestartMarker("deferred=\r\nx\r\ndeferred=C:\\a\r\nboot=7", read, boot, deferred);
+    CHECK((read == "x\r\n" && boot == "7" && deferred == std::vector<std::string>{"C:\\a"}));
+}
+
+TEST_CASE("a start of Windows is told by the boot identifiers, the queue only where one is unknown") {
+    using Tarnbolt::JudgeRestart;
+    using Tarnbolt::RestartFinding;
+    // An emptied queue in the same boot is no restart that happened.
+    CHECK(JudgeRestart("a1", "a1", false) == RestartFinding::kStillToCome);
+    // A boot since that left our lines queued (another installer's file put back).
+    CHECK(JudgeRestart("a1", "b2", true) == RestartFinding::kWithoutEffect);
+    CHECK(JudgeRestart("", "b2", true) == RestartFinding::kStillToCome);
+    CHECK(JudgeRestart("a1", "", false) == RestartFinding::kWithoutEffect);
+}
+
+TEST_CASE("a queued replacement at least as new as the payload, or of unknown age, keeps ours out") {
+    using Tarnbolt::KnownVersion;
+    const KnownVersion payload{true, 0x00060001u, 0x21bd0000u};
+    CHECK(Tarnbolt::QueuedSupersedes(payload, payload));
+    CHECK(Tarnbolt::QueuedSupersedes(KnownVersion{true, 0x00070000u, 0}, payload));
+    CHECK(Tarnbolt::QueuedSupersedes(KnownVersion{}, payload));
+    CHECK_FALSE(Tarnbolt::QueuedSupersedes(KnownVersion{true, 0x00060001u, 0x21bcffffu}, payload));
+
+    // Both values as the platform writes them: "\??\" sources, "!" targets,
+    // deletions with an empty target.
+    const char raw[] = "\\??\\C:\\T\\a.tmp\0!\\??\\C:\\S\\msvcrt.dll\0\\??\\C:\\T\\gone\0\0"
+                       "C:\\T\\b.tmp\0\\??\\C:\\S\\msvcp60.dll\0";
+    const auto moves = Tarnbolt::DelayedMoveEntries(std::string(raw, sizeof raw));
+    REQUIRE(moves.size() == 3);
+    CHECK((moves[0].first == "C:\\T\\a.tmp" && moves[0].second == "C:\\S\\msvcrt.dll"));
+    CHECK((moves[1].first == "C:\\T\\gone" && moves[1].second.empty()));
+    CHECK((moves[2].first == "C:\\T\\b.tmp" && moves[2].second == "C:\\S\\msvcp60.dll"));
 }
 
 TEST_CASE("only our own staged copies count, and the platform's queues are read as it writes them") {

@@ -226,6 +226,32 @@ TEST_CASE("resource extraction") {
     }
 }
 
+TEST_CASE("a temporary folder that does not exist is never replaced by a drive's root") {
+    const std::string temp = Env("TEMP"), tmp = Env("TMP");
+    SetEnvironmentVariableA("TEMP", "C:\\tb-no-such-folder");
+    SetEnvironmentVariableA("TMP", "C:\\tb-no-such-folder");
+    Launcher launcher;
+    std::string out;
+    CHECK(launcher.TempFilePath("msvcrt.dll").empty());
+    CHECK_FALSE(launcher.ExtractResource(Self(), 103, "msvcrt.dll", out));
+    CHECK(out.empty());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+    SetEnvironmentVariableA("TMP", tmp.c_str());
+}
+
+TEST_CASE("the launcher is marked Terminal Server aware") {
+    char self[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    REQUIRE((n > 0 && n < sizeof self));
+    std::string path(self, n);
+    const std::string image = ReadAll(path.substr(0, path.rfind('\\')) + "\\tarnbolt.exe");
+    REQUIRE(image.size() > 0x40);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    REQUIRE(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS) <= image.size());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
+    CHECK((nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE) != 0);
+}
+
 TEST_CASE("run command and start") {
     Launcher launcher;
     const std::string dir = launcher.ModuleDirectory(Self());

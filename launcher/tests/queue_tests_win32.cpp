@@ -3,11 +3,13 @@
 
 #include "launcher.h"
 #include "rename_file.h"
+#include "whole_file.h"
 
 #include <doctest/doctest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -198,21 +200,114 @@ TEST_CASE("only the second present: the first moves, the rest is deferred") {
     CHECK(f.launcher.Deferred().size() == 2);
 }
 
-TEST_CASE("a refused delayed move ends the commit with the rest still queued") {
+TEST_CASE("a source that cannot be staged ends the commit with nothing handed over") {
     Files f("refused");
     Write(f.target[0], "old");
-    // An entry the platform cannot register: an empty source path.
+    // An entry that cannot be read: an empty source path.
     Launcher& l = f.launcher;
     l.ClearPending();
     l.AddPending(f.source[0]);
     l.AddPending("");
     l.AddPending(f.source[2]);
+    const int before = StagedCopies();
     bool restart = false;
     CHECK_FALSE(l.CommitPending(restart));
     CHECK(restart);
-    REQUIRE(l.Pending().size() == 2);
-    CHECK(l.Pending().front().empty());
-    CHECK(l.Pending().back() == f.source[2]);
+    CHECK(l.Pending().size() == 3);
+    CHECK(l.Deferred().empty());
+    CHECK_FALSE(Contains(PendingRenames(), f.target[0].substr(2)));
+    CHECK(StagedCopies() == before);
+}
+
+TEST_CASE("the record comes before the hand-over, and a failed one hands nothing over") {
+    Files f("record");
+    Write(f.target[0], "old");
+    const int before = StagedCopies();
+    std::vector<std::string> recorded;
+    bool restart = false;
+    CHECK_FALSE(f.launcher.CommitPending(restart, [&](const std::vector<std::string>& staged) {
+        recorded = staged;
+        // What is on record is written and complete, and not yet queued.
+        for (size_t i = 0; i < staged.size(); ++i) CHECK(Read(staged[i]) == Read(f.source[i]));
+        CHECK_FALSE(f.launcher.StillQueued(staged));
+        return false;  // a full disk, a read-only marker
+    }));
+    CHECK(recorded.size() == 3);
+    CHECK(f.launcher.Pending().size() == 3);
+    CHECK_FALSE(Contains(PendingRenames(), f.target[0].substr(2)));
+    CHECK(StagedCopies() == before);
+
+    CHECK(f.launcher.CommitPending(restart, [&](const std::vector<std::string>& staged) {
+        recorded = staged;
+        return true;
+    }));
+    CHECK(recorded == f.launcher.Deferred());
+    CHECK(f.launcher.StillQueued(recorded));
+}
+
+TEST_CASE("embedded bytes go straight into the system directory, new and compared") {
+    Launcher l;
+    const std::string name = "tbq_bytes.dll", target = l.SystemFilePath(name);
+    DeleteFileA(target.c_str());
+    const std::string bytes = "MZ the payload";
+    l.AddPending(name, bytes.data(), bytes.size());
+    bool restart = true;
+    CHECK(l.CommitPending(restart));
+    CHECK_FALSE(restart);
+    CHECK(Read(target) == bytes);
+    // Never over a file that is there.
+    CHECK_FALSE(l.PlaceNew(name, "other", 5));
+    CHECK(Read(target) == bytes);
+    DeleteFileA(target.c_str());
+    CHECK(l.PlaceNew(name, "other", 5));
+    CHECK(Read(target) == "other");
+    DeleteFileA(target.c_str());
+
+    // A new file or none: an existing one is never written through, and a write
+    // that loses a byte leaves nothing.
+    const std::string path = l.SystemFilePath("tbq_new.bin");
+    Write(path, "theirs");
+    CHECK_FALSE(Tarnbolt::WriteNewFile(path, "ours", 4));
+    CHECK(Read(path) == "theirs");
+    DeleteFileA(path.c_str());
+    CHECK_FALSE(Tarnbolt::WriteNewFile(path, "ours", 4, LossyWrite));
+    CHECK_FALSE(Exists(path));
+}
+
+TEST_CASE("what others queued for a target is found in both values of the delayed moves") {
+    Files f("theirs");
+    Write(f.target[0], "old");
+    bool restart = false;
+    REQUIRE(f.launcher.CommitPending(restart));
+    const std::vector<std::string> ours = f.launcher.QueuedSourcesFor(f.target[0]);
+    REQUIRE(!ours.empty());
+    CHECK(Tarnbolt::SameAsciiPath(ours.back(), f.launcher.Deferred()[0]));
+
+    HKEY key;
+    REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                          KEY_SET_VALUE, &key) == ERROR_SUCCESS);
+    const std::string value =
+        std::string("\\??\\C:\\theirs.tmp") + '\0' + "!\\??\\" + f.target[1] + '\0' + '\0';
+    REQUIRE(RegSetValueExA(key, "PendingFileRenameOperations2", 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(value.data()),
+                           static_cast<DWORD>(value.size())) == ERROR_SUCCESS);
+    const std::vector<std::string> theirs = f.launcher.QueuedSourcesFor(f.target[1]);
+    RegDeleteValueA(key, "PendingFileRenameOperations2");
+    RegCloseKey(key);
+    CHECK(std::count(theirs.begin(), theirs.end(), "C:\\theirs.tmp") == 1);
+    CHECK(f.launcher.QueuedSourcesFor(f.launcher.SystemFilePath("tbq_nothing.dll")).empty());
+}
+
+TEST_CASE("the boot identifier holds for the running start of Windows alone") {
+    Launcher l;
+    const std::string boot = l.BootIdentifier();
+    REQUIRE_FALSE(boot.empty());
+    CHECK(l.BootIdentifier() == boot);
+    // It lives in memory alone: a start of Windows takes it away, as this does.
+    CHECK(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tarnbolt\\Boot") == ERROR_SUCCESS);
+    const std::string next = l.BootIdentifier();
+    CHECK_FALSE(next.empty());
+    CHECK(next != boot);
 }
 
 TEST_CASE("the queue keeps its order and is emptied by ClearPending") {

@@ -93,8 +93,15 @@ TEST_CASE("old lines stay byte for byte, whatever their endings, length or bytes
          "[rename]\nA=" + piece + "[z]\nB=C\n" + n + "[x]\n"},
         {"a long line with [rename] at byte 1023", "[boot]\nx=" + piece + "[rename]\n[y]\n",
          "[boot]\nx=" + piece + "[rename]\n[y]\n[rename]\r\n" + n},
+        // A NUL ends the text as Ctrl-Z does (a file a crash padded with zeros): a
+        // reader stopping there sees our lines, and every byte stays.
         {"a NUL byte", "[rename]\nkey\0=value\nlast=\n[x]\n"s,
-         "[rename]\nkey\0=value\nlast=\n"s + n + "[x]\n"},
+         "[rename]\nkey\r\n"s + n + "\0=value\nlast=\n[x]\n"s},
+        {"NUL padding", "[rename]\r\nA=B\r\n\0\0\0\0"s, "[rename]\r\nA=B\r\n"s + n + "\0\0\0\0"s},
+        {"NUL before a Ctrl-Z", "[rename]\r\n\0\x1a"s, "[rename]\r\n"s + n + "\0\x1a"s},
+        // A lone CR ends a line as well.
+        {"carriage returns only", "[rename]\rA=B\r[x]\rk=v\r", "[rename]\rA=B\r" + n + "[x]\rk=v\r"},
+        {"a lone CR line is empty", "[rename]\rA=B\r\rC=D\r", "[rename]\rA=B\r\rC=D\r" + n + "\r"},
         {"Ctrl-Z bytes", "[rename]\nA=B\n[x]\nk=\x1av\n\x1a", "[rename]\nA=B\n" + n + "[x]\nk=\x1av\n\x1a"},
         {"a final Ctrl-Z stays the last byte", "[rename]\nA=B\n\x1a", "[rename]\nA=B\n" + n + "\x1a"},
         {"a final Ctrl-Z after a line without its feed", "[rename]\nA=B\x1a\x1a",

@@ -196,15 +196,14 @@ def common_controls(s, a):
     expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
     s.check(not os.path.exists(os.path.join(s.temp_dir(), "comctl32.dll")), "not extracted")
     s.check(open(s.system32("comctl32.dll"), "rb").read() == original, "system copy untouched")
-    # Missing: extracted to the temporary directory and copied into the system directory.
+    # Missing: written straight into the system directory, nothing in TEMP.
     os.remove(s.system32("comctl32.dll"))
     expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
-    extracted = os.path.join(s.temp_dir(), "comctl32.dll")
     payload = os.path.join(a.payload, "comctl32.dll")
-    s.check(os.path.exists(extracted) and filecmp.cmp(extracted, payload, shallow=False),
-            "resource 107 extracted")
+    s.check(not os.path.exists(os.path.join(s.temp_dir(), "comctl32.dll")), "nothing in TEMP")
     s.check(filecmp.cmp(s.system32("comctl32.dll"), payload, shallow=False),
-            "copied into the system directory")
+            "resource 107 in the system directory")
+    s.equal(staged_copies(s), [], "no staged copy left")
 
 
 @scenario
@@ -565,6 +564,10 @@ class HeldSession:
 def live_delayed_moves(s):
     """The delayed moves as (source, target) pairs, lower case, asked of the running
     session (the saved registry lags behind it)."""
+    # The log holds every earlier answer too: only this one may be read.
+    log = os.path.join(s.root, "wine.log")
+    if os.path.exists(log):
+        os.remove(log)
     value = (s.reg_query(SESSION_MANAGER, "PendingFileRenameOperations") or "").lower()
     items = value.split("\\0")
     return [(a.replace("\\??\\", ""), b.lstrip("!").replace("\\??\\", ""))
@@ -669,6 +672,158 @@ SCENARIOS["restart_without_effect_nt"] = lambda s, a: restart_without_effect(s, 
 SCENARIOS["restart_without_effect_9x"] = lambda s, a: restart_without_effect(s, a, "win98")
 SCENARIOS["restart_without_effect_nt"].native = True
 SCENARIOS["restart_without_effect_9x"].native = True
+
+
+def newer_runtime(s, a):
+    """Another installer's msvcrt.dll, newer than the payload, in C:\\Other."""
+    newer = os.path.join(s.root, "msvcrt-newer.dll")
+    subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "native_runtime.py"),
+                    os.path.join(a.native, "payload", "msvcrt.dll"), newer, "9.0.0.0"], check=True)
+    with open(newer, "rb") as f:
+        data = f.read()
+    s.write("C:\\Other\\msvcrt.new", data)
+    return data
+
+
+def queued_newer(s, a, version):
+    # Another installer queued a newer msvcrt.dll for the next boot and its user
+    # chose to restart later: ours is not queued after it, the restart is still
+    # asked for, and the boot leaves theirs; the application starts after it.
+    installation_setup(s, version)
+    newer = newer_runtime(s, a)
+    held = HeldSession(s)
+    if version in NINE_X:
+        s.write("C:\\windows\\wininit.ini",
+                "[rename]\r\nC:\\windows\\system32\\msvcrt.dll=C:\\Other\\msvcrt.new\r\n")
+    else:
+        r = s.wine("reg", "add", SESSION_MANAGER, "/v", "PendingFileRenameOperations", "/t",
+                   "REG_MULTI_SZ", "/d",
+                   "\\??\\C:\\Other\\msvcrt.new\\0!\\??\\C:\\windows\\system32\\msvcrt.dll", "/f")
+        s.equal(r.returncode, 0, "reg add")
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    s.equal((code, box and box["title"], probes), (0, "Restart", []), "restart box")
+    held.wait_refused(1)
+    if version in NINE_X:
+        targets = [l.split("=", 1)[0].lower() for l in rename_lines(s)]
+    else:
+        targets = [t for _, t in live_delayed_moves(s)]
+    s.equal(sum(t.endswith("\\msvcrt.dll") for t in targets), 1, "msvcrt.dll queued once, theirs")
+    held.release()
+    restart(s)
+    s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == newer, "the newer msvcrt.dll after the boot")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box), (0, None), "after the boot: exit code, box")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
+    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+
+
+SCENARIOS["queued_newer_nt"] = lambda s, a: queued_newer(s, a, "win2k")
+SCENARIOS["queued_newer_9x"] = lambda s, a: queued_newer(s, a, "win98")
+SCENARIOS["queued_newer_nt"].native = True
+SCENARIOS["queued_newer_9x"].native = True
+
+
+def queue_emptied(s, a, version):
+    # A cleaner empties the queue before any boot (on 9x another installer writes
+    # WININIT.INI again without our lines): no start of Windows has happened, so the
+    # next run queues again, staging again what is gone, and asks again.
+    installation_setup(s, version)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        payload = f.read()
+    held = HeldSession(s)
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    s.equal((code, box and box["title"]), (0, "Restart"), "first run: restart box")
+    held.wait_refused(1)
+    if version in NINE_X:
+        # The file under the name it has (the launcher's capitals).
+        name = [n for n in os.listdir(s.unix("C:\\windows")) if n.lower() == "wininit.ini"]
+        s.equal(len(name), 1, "one WININIT.INI")
+        s.write("C:\\windows\\" + name[0], "[rename]\r\n")
+    else:
+        r = s.wine("reg", "delete", SESSION_MANAGER, "/v", "PendingFileRenameOperations", "/f")
+        s.equal(r.returncode, 0, "reg delete")
+        s.equal(live_delayed_moves(s), [], "queue emptied")
+    for name in staged_copies(s)[:1]:
+        os.remove(s.system32(name))  # and a staged copy cleaned away
+
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    s.equal((code, box and box["title"], probes), (0, "Restart", []), "before the boot: asked again")
+    held.wait_refused(2)
+    if version in NINE_X:
+        lines = rename_lines(s)
+    else:
+        lines = ["%s=%s" % (t, src) for src, t in live_delayed_moves(s)]
+    s.equal(sum(l.lower().startswith("c:\\windows\\system32\\msvcrt.dll=") for l in lines), 1,
+            "msvcrt.dll queued again, once")
+    for line in lines:
+        s.check(os.path.exists(s.system32(ntpath.basename(line.split("=", 1)[1]))),
+                "its staged copy is there: " + line)
+    held.release()
+    restart(s)
+    s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == payload, "replaced at the boot")
+    s.equal(staged_copies(s), [], "no staged copy left")
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
+
+
+SCENARIOS["queue_emptied_nt"] = lambda s, a: queue_emptied(s, a, "win2k")
+SCENARIOS["queue_emptied_9x"] = lambda s, a: queue_emptied(s, a, "win98")
+SCENARIOS["queue_emptied_nt"].native = True
+SCENARIOS["queue_emptied_9x"].native = True
+
+
+@scenario
+def temp_missing_folder(s, a):
+    # TEMP names a folder that does not exist: nothing is written at the root of the
+    # current drive, and a file there of a payload's name keeps its bytes.
+    set_user_environment(s, "TEMP", "C:\\No Such Folder")
+    set_user_environment(s, "TMP", "C:\\No Such Folder")
+    s.write("C:\\msvcrt.dll", b"someone's file")
+    before = sorted(os.listdir(s.unix("C:\\")))
+    installation_setup(s, "win2k")
+    code, box, probes = s.run("C:\\App\\setup.exe", cwd="C:\\")
+    s.check(box is not None, "restart box")
+    s.equal(s.read("C:\\msvcrt.dll"), b"someone's file", "the file at the root keeps its bytes")
+    for name in ("msvcp60.dll", "msvcirt.dll", "comctl32.dll"):
+        s.check(not os.path.exists(s.unix("C:\\" + name)), name + " never at the root")
+    restart(s)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced after the restart")
+    code, box, probes = s.run("C:\\App\\setup.exe", cwd="C:\\")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
+    s.equal(s.read("C:\\msvcrt.dll"), b"someone's file", "still its bytes")
+
+
+temp_missing_folder.native = True
+
+
+@scenario
+def nul_padded_wininit(s, a):
+    # A WININIT.INI a crash left padded with NUL bytes: our lines go before the first
+    # NUL, where a reader that stops there sees them, and every byte stays.
+    installation_setup(s, "win98")
+    s.write("C:\\Other\\a.new", "new a")
+    old = b"[rename]\r\nC:\\Other\\a.dll=C:\\Other\\a.new\r\n"
+    padding = b"\0" * 512
+    held = HeldSession(s)
+    s.write("C:\\windows\\wininit.ini", old + padding)
+    code, box, probes = s.run("C:\\App\\setup.exe", settle=False)
+    s.equal((code, box and box["title"]), (0, "Restart"), "restart box")
+    held.wait_refused(1)
+    text = windows_file(s, "wininit.ini")
+    s.check(text.startswith(old), "the old lines first")
+    s.check(text.endswith(padding), "the padding kept, last")
+    body = text[:text.index(b"\0")].decode("latin-1").lower()
+    s.check("c:\\windows\\system32\\msvcrt.dll=" in body, "ours before the first NUL")
+    s.equal(len(text), len(body) + len(padding), "nothing but the padding after it")
+    held.release()
+    restart(s)
+    with open(os.path.join(a.native, "payload", "msvcrt.dll"), "rb") as f:
+        s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == f.read(), "replaced at the boot")
+    s.equal(s.read("C:\\Other\\a.dll"), b"new a", "the other line carried out too")
+
+
+nul_padded_wininit.native = True
 
 
 @scenario

@@ -513,6 +513,30 @@ TEST_SUITE("Windows 2000 road") {
         for (const std::string& name : taken) CHECK(DeleteFileA(name.c_str()));
     }
 
+    TEST_CASE("the program by its short path is the same program: no second link") {
+        char buffer[MAX_PATH];
+        const DWORD length = GetShortPathNameA(ModulePath().c_str(), buffer, sizeof buffer);
+        REQUIRE((length > 0 && length < sizeof buffer));
+        const std::string shortPath(buffer, length);
+        REQUIRE(shortPath != ModulePath());
+        const std::string base = CommonStartup() + "\\" + EntryName();
+        CHECK(AddStartupEntry(nullptr));
+        REQUIRE(FileExists(base + ".lnk"));
+        // Neither a second name nor a link under the short name.
+        CHECK(AddStartupEntry(shortPath.c_str()));
+        WIN32_FIND_DATAA before;
+        const HANDLE links = FindFirstFileA((CommonStartup() + "\\*.lnk").c_str(), &before);
+        int count = 0;
+        if (links != INVALID_HANDLE_VALUE) {
+            do ++count; while (FindNextFileA(links, &before));
+            FindClose(links);
+        }
+        CHECK(count == 1);
+        // Started through its short path, it takes its own link away.
+        CHECK(RemoveStartupEntry(shortPath.c_str()));
+        CHECK_FALSE(FileExists(base + ".lnk"));
+    }
+
     TEST_CASE("without a Common Startup folder no link is made and none taken away") {
         InWindowsDirectory here;
         const std::string link = InWindowsDirectory::DriveRoot() + EntryName() + ".lnk";
