@@ -46,7 +46,7 @@ class Sandbox:
             self.arch = "win64" if "\n#arch=win64" in f.read(4096) else "win32"
         self.loader = "/usr/lib/wine/wine64" if self.arch == "win64" else "wine"
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=self.arch,
-                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                         LC_ALL="C.UTF-8", LANG="C.UTF-8")
         self.checks = 0
         self.desktop = desktop
