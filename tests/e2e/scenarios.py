@@ -518,6 +518,15 @@ def restart(s):
     subprocess.run(["wineserver", "-w"], env=s.env, timeout=120)
 
 
+def started_after_boot(s):
+    # The run after a boot that put the runtime in place: no box, the application
+    # starts, and nothing is left of the restart.
+    code, box, probes = s.run("C:\\App\\setup.exe")
+    s.equal((code, box), (0, None), "after the boot: exit code, box")
+    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
+    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+
+
 def set_user_environment(s, name, value):
     r = s.wine("reg", "add", "HKCU\\Environment", "/v", name, "/t", "REG_SZ", "/d", value, "/f")
     if r.returncode != 0:
@@ -625,10 +634,7 @@ def restart_pending(s, a, version):
     restart(s)
     s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == payload, "replaced at the boot")
     s.equal(staged_copies(s), [], "no staged copy left")
-    code, box, probes = s.run("C:\\App\\setup.exe")
-    s.equal((code, box), (0, None), "after the boot: exit code, box")
-    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
-    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+    started_after_boot(s)
 
 
 SCENARIOS["restart_pending_nt"] = lambda s, a: restart_pending(s, a, "win2k")
@@ -711,10 +717,7 @@ def queued_newer(s, a, version):
     held.release()
     restart(s)
     s.check(s.read("C:\\windows\\system32\\msvcrt.dll") == newer, "the newer msvcrt.dll after the boot")
-    code, box, probes = s.run("C:\\App\\setup.exe")
-    s.equal((code, box), (0, None), "after the boot: exit code, box")
-    s.equal([p["command"] for p in probes], ["C:\\App\\app.exe"], "after the boot the application starts")
-    s.equal(s.read(RESTART_MARKER), None, "no restart marker left")
+    started_after_boot(s)
 
 
 SCENARIOS["queued_newer_nt"] = lambda s, a: queued_newer(s, a, "win2k")
