@@ -157,9 +157,9 @@ def main():
     args = ap.parse_args()
     timing_ok = re.compile(args.timing_in) if args.timing_in else None
 
-    def audit(spec):
+    def audit(entry):
         """The lines of findings for one file."""
-        path, _, names = spec.partition("=")
+        path, _, names = entry.partition("=")
         findings = {}
         pairs = names_from(args.objdump, names) if names else []
         for address, label, mnemonic, operands in instructions(args.objdump, path):
