@@ -21,3 +21,15 @@ endif()
 set(TARNBOLT_I486_LIBS "${_libs}")
 set(CMAKE_C_FLAGS_INIT "-march=${TARNBOLT_MARCH} -B${_libs}/win32/")
 set(CMAKE_CXX_FLAGS_INIT "-march=${TARNBOLT_MARCH} -B${_libs}/win32/")
+# The linker's own script with the C++ exception tables in read-only data, not at
+# the end of .text: no program holds bytes in its code that read as instructions
+# a 486 lacks.
+execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/lib/pe-linker-script
+                        ${_triple}-ld
+                OUTPUT_FILE ${CMAKE_BINARY_DIR}/i486-pe.x RESULT_VARIABLE _script_rc)
+if(NOT _script_rc EQUAL 0)
+  message(FATAL_ERROR "The linker's script could not be made (scripts/lib/pe-linker-script)")
+endif()
+foreach(_kind EXE SHARED MODULE)
+  set(CMAKE_${_kind}_LINKER_FLAGS_INIT "${CMAKE_${_kind}_LINKER_FLAGS_INIT} -Wl,-T,${CMAKE_BINARY_DIR}/i486-pe.x")
+endforeach()
