@@ -30,6 +30,7 @@ execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/lib/pe-linker-scrip
 if(NOT _script_rc EQUAL 0)
   message(FATAL_ERROR "The linker's script could not be made (scripts/lib/pe-linker-script)")
 endif()
-foreach(_kind EXE SHARED MODULE)
-  set(CMAKE_${_kind}_LINKER_FLAGS_INIT "${CMAKE_${_kind}_LINKER_FLAGS_INIT} -Wl,-T,${CMAKE_BINARY_DIR}/i486-pe.x")
-endforeach()
+# With the flags every link line takes once (a DLL's link takes two sets of linker
+# flags); compiling ignores it.
+string(APPEND CMAKE_C_FLAGS_INIT " -Wl,-T,${CMAKE_BINARY_DIR}/i486-pe.x")
+string(APPEND CMAKE_CXX_FLAGS_INIT " -Wl,-T,${CMAKE_BINARY_DIR}/i486-pe.x")
