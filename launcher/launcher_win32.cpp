@@ -8,6 +8,7 @@
 #include "image_version.h"
 #include "modules/version_library.h"
 #include "system/os_version.h"
+#include "system/system_library.h"
 #include "version_block.h"
 #include "whole_file.h"
 
@@ -200,7 +201,7 @@ const char kBootValue[] = "Id";
 bool ReadBootValue(HKEY key, std::string& id) {
     char text[64] = {};
     DWORD type = 0, size = sizeof text - 1;
-    if (RegQueryValueExA(key, kBootValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+    if (LumoBase::Bound::RegQueryValueExA(key, kBootValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
             ERROR_SUCCESS || type != REG_SZ)
         return false;
     id = text;
@@ -228,11 +229,11 @@ bool IsVolatileKey(HKEY key, bool nineX) {
     if (nineX) return true;
     HKEY child = nullptr;
     DWORD disposition = 0;
-    const LONG status = RegCreateKeyExA(key, "Probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
+    const LONG status = LumoBase::Bound::RegCreateKeyExA(key, "Probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
                                         KEY_READ, nullptr, &child, &disposition);
     if (status != ERROR_SUCCESS) return status == ERROR_CHILD_MUST_BE_VOLATILE;
-    RegCloseKey(child);
-    RegDeleteKeyA(key, "Probe");
+    LumoBase::Bound::RegCloseKey(child);
+    LumoBase::Bound::RegDeleteKeyA(key, "Probe");
     return false;
 }
 
@@ -243,7 +244,7 @@ std::string Launcher::BootIdentifier() const {
     const BootKey where = BootKeyFor(nineX);
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(where.root, where.subkey, 0, nullptr, REG_OPTION_VOLATILE,
+    if (LumoBase::Bound::RegCreateKeyExA(where.root, where.subkey, 0, nullptr, REG_OPTION_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &key,
                         &disposition) != ERROR_SUCCESS)
         return "";
@@ -251,12 +252,12 @@ std::string Launcher::BootIdentifier() const {
     if (IsVolatileKey(key, nineX) && !ReadBootValue(key, id)) {
         const std::string fresh = FreshBootValue();
         // Read back: what another writer left in between is the identifier as well.
-        if (RegSetValueExA(key, kBootValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(fresh.c_str()),
+        if (LumoBase::Bound::RegSetValueExA(key, kBootValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(fresh.c_str()),
                            static_cast<DWORD>(fresh.size() + 1)) != ERROR_SUCCESS ||
             !ReadBootValue(key, id))
             id.clear();
     }
-    RegCloseKey(key);
+    LumoBase::Bound::RegCloseKey(key);
     return id;
 }
 

@@ -2,6 +2,7 @@
 
 #include "system/admin_win32.h"
 #include "system/os_version.h"
+#include "system/system_library.h"
 
 #include <windows.h>
 
@@ -73,16 +74,19 @@ bool GroupsHoldBuiltinAdministrators(const void* buffer, DWORD size) {
 namespace {
 
 // The token's group list in a buffer of the caller's to free, or null on any
-// failure; `size` is what was allocated.
+// failure; `size` is what was allocated. Asked of ntdll.dll, loaded in every NT
+// process, so that the launch road starts no ADVAPI32 (system_library.h).
 void* ReadTokenGroups(DWORD& size) {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    if (Bound::NtOpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) < 0 || !token)
+        return nullptr;
     // The first call only learns the size; its failure is expected.
-    size = 0;
-    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    ULONG needed = 0;
+    Bound::NtQueryInformationToken(token, TokenGroups, nullptr, 0, &needed);
+    size = needed;
     void* buffer = std::malloc(size ? size : 1);
-    DWORD written = 0;
-    if (buffer && !GetTokenInformation(token, TokenGroups, buffer, size, &written)) {
+    ULONG written = 0;
+    if (buffer && Bound::NtQueryInformationToken(token, TokenGroups, buffer, size, &written) < 0) {
         std::free(buffer);
         buffer = nullptr;
     }

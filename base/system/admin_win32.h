@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "system/system_library.h"
+
 namespace LumoBase {
 
 typedef BOOL(WINAPI* LookupAccountSidAFunction)(LPCSTR systemName, PSID sid, LPSTR name,
@@ -15,7 +17,7 @@ typedef BOOL(WINAPI* LookupAccountSidAFunction)(LPCSTR systemName, PSID sid, LPS
 // whose lookup fails are skipped; the count is trusted only as far as the
 // entries lie within size. Attributes are not examined.
 bool GroupsHoldBuiltinGroup(const void* buffer, DWORD size, const char* groupName,
-                            LookupAccountSidAFunction lookup = LookupAccountSidA);
+                            LookupAccountSidAFunction lookup = Bound::LookupAccountSidA);
 
 // Whether a SID is the built-in Administrators group, S-1-5-32-544, the same on
 // every language edition.

@@ -2,6 +2,7 @@
 #include "system/processor_win32.h"
 #include "system/os_version.h"
 #include "system/registry.h"
+#include "system/system_library.h"
 
 #include <windows.h>
 
@@ -341,19 +342,19 @@ void GetProcessorVendorWithTimeout(PString& result) {
 
 int32_t GetRegisteredProcessorSpeedMHz(int32_t clocks) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProcessorSpeedKey, 0, KEY_READ, &key) ==
+    if (Bound::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProcessorSpeedKey, 0, KEY_READ, &key) ==
             ERROR_SUCCESS &&
         key) {
         static const char* const kNames[] = {"~MHz", "~Mhz", "~mhz"};
         for (const char* name : kNames) {
             DWORD speed = 0, size = sizeof speed;
-            if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&speed),
+            if (Bound::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&speed),
                                  &size) == ERROR_SUCCESS) {
-                RegCloseKey(key);
+                Bound::RegCloseKey(key);
                 return static_cast<int32_t>(speed);
             }
         }
-        RegCloseKey(key);
+        Bound::RegCloseKey(key);
     }
     return static_cast<int32_t>(MeasureProcessorSpeed(clocks).roundedMHz);
 }

@@ -1,4 +1,5 @@
 #include "system/registry.h"
+#include "system/system_library.h"
 
 #include <new>
 
@@ -6,20 +7,20 @@ namespace LumoBase {
 
 bool RegistryKeyExists(HKEY root, const char* subkey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
-    RegCloseKey(key);
+    if (Bound::RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    Bound::RegCloseKey(key);
     return true;
 }
 
 bool RegistryValueExists(HKEY key, const char* value) {
-    return RegQueryValueExA(key, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return Bound::RegQueryValueExA(key, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool RegistryValueExists(HKEY root, const char* subkey, const char* value) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    if (Bound::RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
     bool exists = RegistryValueExists(key, value);
-    RegCloseKey(key);
+    Bound::RegCloseKey(key);
     return exists;
 }
 
@@ -27,7 +28,7 @@ bool ReadRegistryString(HKEY key, const char* value, PString& result) {
     result.clear();
     char local[260] = {};
     DWORD size = sizeof local - 1;  // the last byte keeps the text terminated
-    LONG status = RegQueryValueExA(key, value, nullptr, nullptr,
+    LONG status = Bound::RegQueryValueExA(key, value, nullptr, nullptr,
                                    reinterpret_cast<BYTE*>(local), &size);
     if (status == ERROR_MORE_DATA) {
         // One byte more than reported, zero-filled: data stored without a
@@ -35,7 +36,7 @@ bool ReadRegistryString(HKEY key, const char* value, PString& result) {
         DWORD capacity = size;
         char* buffer = new (std::nothrow) char[capacity + 1]();
         if (!buffer) return false;
-        status = RegQueryValueExA(key, value, nullptr, nullptr,
+        status = Bound::RegQueryValueExA(key, value, nullptr, nullptr,
                                   reinterpret_cast<BYTE*>(buffer), &size);
         if (status == ERROR_SUCCESS && size <= capacity) {
             buffer[size] = '\0';
@@ -56,22 +57,22 @@ bool ReadRegistryString(HKEY key, const char* value, PString& result) {
 
 bool ReadRegistryString(HKEY root, const char* subkey, const char* value, PString& result) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    if (Bound::RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
     bool ok = ReadRegistryString(key, value, result);
-    RegCloseKey(key);
+    Bound::RegCloseKey(key);
     return ok;
 }
 
 bool ReadRegistryData(HKEY root, const char* subkey, const char* value, std::string& data) {
     data.clear();
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
+    if (Bound::RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS || !key) return false;
     LONG status = ERROR_MORE_DATA;
     // The size asked first may be too small for the narrow text or grow meanwhile:
     // asked again a few times.
     for (int attempt = 0; attempt < 4 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD size = 0;
-        status = RegQueryValueExA(key, value, nullptr, nullptr, nullptr, &size);
+        status = Bound::RegQueryValueExA(key, value, nullptr, nullptr, nullptr, &size);
         if (status != ERROR_SUCCESS) break;
         try {
             data.assign(static_cast<size_t>(size) + 2, '\0');
@@ -80,11 +81,11 @@ bool ReadRegistryData(HKEY root, const char* subkey, const char* value, std::str
             break;
         }
         DWORD read = size + 2;
-        status = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]),
+        status = Bound::RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]),
                                   &read);
         if (status == ERROR_SUCCESS) data.resize(read <= size + 2 ? read : 0);
     }
-    RegCloseKey(key);
+    Bound::RegCloseKey(key);
     if (status != ERROR_SUCCESS) data.clear();
     return status == ERROR_SUCCESS;
 }

@@ -160,12 +160,12 @@ bool RequestRestart(ExitWindowsCall exitWindows) {
     // a failure to enable it shows in the request itself.
     if (!IsWindows9xFamily()) {
         HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+        if (Bound::OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
             TOKEN_PRIVILEGES privileges;
             privileges.PrivilegeCount = 1;
             privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+            Bound::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+            Bound::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
             CloseHandle(token);
         }
     }

@@ -174,13 +174,37 @@ def installation_branch(s, a):
         s.check(not os.path.exists(os.path.join(s.temp_dir(), name)), name + " not left in TEMP")
 
 
+def loaded_by(s, program, run):
+    """The libraries the process of `program` loaded while run() ran, lower case."""
+    log = os.path.join(s.root, "wine.log")
+    start = os.path.getsize(log) if os.path.exists(log) else 0
+    s.env["WINEDEBUG"] = "-all,+loaddll"
+    try:
+        result = run()
+    finally:
+        s.env["WINEDEBUG"] = "-all"
+    with open(log, "rb") as f:
+        f.seek(start)
+        text = f.read().decode("latin-1")
+    loads = re.findall(r'^([0-9a-f]+):trace:loaddll:\w+ Loaded L"([^"]+)"', text, re.MULTILINE)
+    thread = [t for t, name in loads if name.replace("\\\\", "\\").lower() == program.lower()]
+    names = {name.rsplit("\\", 1)[-1].lower() for t, name in loads if thread and t == thread[0]}
+    return result, names
+
+
 @scenario
 def installed_runtime_recent_enough(s, a):
     # Wine's msvcrt.dll is 7.0.2600.2180: exactly that version is enough.
     s.place("tarnbolt.exe", "C:\\App\\setup.exe")
     s.place("probe.exe", "C:\\App\\app.exe")
     s.settings("C:\\App\\setup.ini", launch_settings("app.exe", "7.0.2600.2180"))
-    expect_quiet_launch(s, s.run("C:\\App\\setup.exe"), "C:\\App\\app.exe", "C:\\App\\app.exe")
+    result, loaded = loaded_by(s, "C:\\App\\setup.exe", lambda: s.run("C:\\App\\setup.exe"))
+    expect_quiet_launch(s, result, "C:\\App\\app.exe", "C:\\App\\app.exe")
+    # The launch road starts no library it does not use: no box, no shell link, no
+    # registry value.
+    s.check("setup.exe" in loaded, "the launcher's libraries were seen: %r" % sorted(loaded))
+    s.equal(sorted(loaded & {"user32.dll", "ole32.dll", "advapi32.dll"}), [],
+            "libraries the launch road loads")
     s.settings("C:\\App\\setup.ini", launch_settings("app.exe", "7.0.2600.2181"))
     code, box, probes = s.run("C:\\App\\setup.exe")
     s.equal((code, probes), (0, []), "one revision more is too new")

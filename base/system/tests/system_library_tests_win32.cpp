@@ -1,4 +1,4 @@
-// USER32 and ole32 bound at run time: taken from the system directory, and
+// USER32, ole32, ADVAPI32 and ntdll bound at run time: taken from the system directory, and
 // nothing (so a failed call) where the library or the function is missing.
 
 #include "system/system_library.h"
@@ -43,7 +43,10 @@ TEST_CASE("bound functions come from the system directory; a missing one is none
     const struct {
         const char* library;
         const char* function;
-    } bound[] = {{"user32.dll", "MessageBoxA"}, {"ole32.dll", "CoInitialize"}};
+    } bound[] = {{"user32.dll", "MessageBoxA"},
+                 {"ole32.dll", "CoInitialize"},
+                 {"advapi32.dll", "RegOpenKeyExA"},
+                 {"ntdll.dll", "NtQueryInformationToken"}};
     for (const auto& b : bound) {
         REQUIRE(Found(b.library, b.function));
         CHECK(ModuleFileOf(SystemLibraryFunction(b.library, b.function)) ==
