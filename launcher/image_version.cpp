@@ -11,29 +11,44 @@ const uint32_t kVersionResourceType = 16;   // RT_VERSION
 const uint32_t kVersionResourceId = 1;      // VS_VERSION_INFO
 const uint32_t kSubdirectoryFlag = 0x80000000u;
 
-// Bounds-checked little-endian reads over the image.
+// Bounds-checked little-endian reads over the image: its first bytes and, apart
+// from them, one more stretch of it at its own file offset (a library read from
+// its file is read only where the version read looks). A read that is not wholly
+// inside one of the two fails.
 class Image {
 public:
-    Image(const unsigned char* data, size_t size) : data_(data), size_(size) {}
-    bool Has(size_t offset, size_t length) const {
-        return offset <= size_ && length <= size_ - offset;
+    Image(const unsigned char* head, size_t headSize, const unsigned char* body = nullptr,
+          size_t bodyOffset = 0, size_t bodySize = 0)
+        : head_(head), headSize_(head ? headSize : 0), body_(body), bodyOffset_(bodyOffset),
+          bodySize_(body ? bodySize : 0) {}
+    const unsigned char* At(size_t offset, size_t length) const {
+        if (head_ && offset <= headSize_ && length <= headSize_ - offset) return head_ + offset;
+        if (body_ && offset >= bodyOffset_ && offset - bodyOffset_ <= bodySize_ &&
+            length <= bodySize_ - (offset - bodyOffset_))
+            return body_ + (offset - bodyOffset_);
+        return nullptr;
     }
+    bool Has(size_t offset, size_t length) const { return At(offset, length) != nullptr; }
     bool U16(size_t offset, uint32_t& value) const {
-        if (!Has(offset, 2)) return false;
-        value = data_[offset] | (data_[offset + 1] << 8);
+        const unsigned char* p = At(offset, 2);
+        if (!p) return false;
+        value = p[0] | (p[1] << 8);
         return true;
     }
     bool U32(size_t offset, uint32_t& value) const {
-        if (!Has(offset, 4)) return false;
-        value = static_cast<uint32_t>(data_[offset]) | (static_cast<uint32_t>(data_[offset + 1]) << 8) |
-                (static_cast<uint32_t>(data_[offset + 2]) << 16) |
-                (static_cast<uint32_t>(data_[offset + 3]) << 24);
+        const unsigned char* p = At(offset, 4);
+        if (!p) return false;
+        value = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
         return true;
     }
 
 private:
-    const unsigned char* data_;
-    size_t size_;
+    const unsigned char* head_;
+    size_t headSize_;
+    const unsigned char* body_;
+    size_t bodyOffset_;
+    size_t bodySize_;
 };
 
 struct Section {
@@ -59,17 +74,24 @@ bool FindEntry(const Image& image, size_t directory, bool anyEntry, uint32_t id,
 
 }  // namespace
 
-bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entryOffset,
-                           size_t& resourceOffset, size_t& resourceLength) {
-    if (!data) return false;
-    const Image image(data, size);
+namespace {
+
+// The headers: where the section table lies and the resource directory's address.
+struct Headers {
+    size_t sections = 0;
+    uint32_t sectionCount = 0;
+    uint32_t resourceRva = 0;
+};
+
+bool ReadHeaders(const Image& image, Headers& headers) {
     uint32_t mz = 0, peOffset = 0, signature = 0;
     if (!image.U16(0, mz) || mz != 0x5A4D || !image.U32(0x3C, peOffset) ||
         !image.U32(peOffset, signature) || signature != 0x00004550)
         return false;
     const size_t fileHeader = static_cast<size_t>(peOffset) + 4;
-    uint32_t sectionCount = 0, optionalSize = 0, magic = 0;
-    if (!image.U16(fileHeader + 2, sectionCount) || !image.U16(fileHeader + 16, optionalSize))
+    uint32_t optionalSize = 0, magic = 0;
+    if (!image.U16(fileHeader + 2, headers.sectionCount) ||
+        !image.U16(fileHeader + 16, optionalSize))
         return false;
     const size_t optional = fileHeader + 20;
     if (!image.U16(optional, magic)) return false;
@@ -83,32 +105,48 @@ bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entry
     } else {
         return false;
     }
-    uint32_t directoryCount = 0, resourceRva = 0, resourceSize = 0;
+    uint32_t directoryCount = 0, resourceSize = 0;
     if (!image.U32(countField, directoryCount) || directoryCount < 3 ||
-        !image.U32(directories + 16, resourceRva) || !image.U32(directories + 20, resourceSize) ||
-        resourceRva == 0)
+        !image.U32(directories + 16, headers.resourceRva) ||
+        !image.U32(directories + 20, resourceSize) || headers.resourceRva == 0)
         return false;
+    headers.sections = optional + optionalSize;
+    return true;
+}
 
-    // Relative virtual addresses become file offsets through the section table.
-    const size_t sections = optional + optionalSize;
-    auto toOffset = [&](uint32_t rva, size_t& offset) {
-        for (uint32_t i = 0; i < sectionCount; ++i) {
-            Section s;
-            size_t at = sections + static_cast<size_t>(i) * 40;
-            if (!image.U32(at + 8, s.virtualSize) || !image.U32(at + 12, s.virtualAddress) ||
-                !image.U32(at + 16, s.rawSize) || !image.U32(at + 20, s.rawOffset))
-                return false;
-            uint32_t extent = s.virtualSize > s.rawSize ? s.virtualSize : s.rawSize;
-            if (rva >= s.virtualAddress && rva - s.virtualAddress < extent) {
-                offset = static_cast<size_t>(s.rawOffset) + (rva - s.virtualAddress);
-                return true;
-            }
+// The section that holds `rva`: its file offset for that address, and the extent
+// from the section's start that addresses reach (raw or virtual size, the larger).
+bool FindSection(const Image& image, const Headers& headers, uint32_t rva, size_t& offset,
+                 size_t& sectionOffset, size_t& extent) {
+    for (uint32_t i = 0; i < headers.sectionCount; ++i) {
+        Section s;
+        size_t at = headers.sections + static_cast<size_t>(i) * 40;
+        if (!image.U32(at + 8, s.virtualSize) || !image.U32(at + 12, s.virtualAddress) ||
+            !image.U32(at + 16, s.rawSize) || !image.U32(at + 20, s.rawOffset))
+            return false;
+        uint32_t reach = s.virtualSize > s.rawSize ? s.virtualSize : s.rawSize;
+        if (rva >= s.virtualAddress && rva - s.virtualAddress < reach) {
+            offset = static_cast<size_t>(s.rawOffset) + (rva - s.virtualAddress);
+            sectionOffset = s.rawOffset;
+            extent = reach;
+            return true;
         }
-        return false;
+    }
+    return false;
+}
+
+bool Locate(const Image& image, size_t& entryOffset, size_t& resourceOffset,
+            size_t& resourceLength) {
+    Headers headers;
+    if (!ReadHeaders(image, headers)) return false;
+    // Relative virtual addresses become file offsets through the section table.
+    auto toOffset = [&](uint32_t rva, size_t& offset) {
+        size_t sectionOffset = 0, extent = 0;
+        return FindSection(image, headers, rva, offset, sectionOffset, extent);
     };
 
     size_t root = 0;
-    if (!toOffset(resourceRva, root)) return false;
+    if (!toOffset(headers.resourceRva, root)) return false;
     // Type, then name, then language; the last level points at a data entry.
     uint32_t entry = 0;
     if (!FindEntry(image, root, false, kVersionResourceType, entry) || !(entry & kSubdirectoryFlag))
@@ -130,13 +168,40 @@ bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entry
     return true;
 }
 
-bool ReadImageFixedVersion(const unsigned char* data, size_t size, uint32_t& high, uint32_t& low) {
+bool FixedVersion(const Image& image, uint32_t& high, uint32_t& low) {
     size_t entry = 0, resource = 0, resourceSize = 0, fixed = 0;
-    if (!LocateVersionResource(data, size, entry, resource, resourceSize) ||
-        !FindFixedFileInfo(data + resource, resourceSize, fixed))
-        return false;
-    const Image image(data + resource, resourceSize);
-    return image.U32(fixed + 8, high) && image.U32(fixed + 12, low);
+    if (!Locate(image, entry, resource, resourceSize)) return false;
+    const unsigned char* block = image.At(resource, resourceSize);
+    if (!block || !FindFixedFileInfo(block, resourceSize, fixed)) return false;
+    const Image record(block, resourceSize);
+    return record.U32(fixed + 8, high) && record.U32(fixed + 12, low);
+}
+
+}  // namespace
+
+bool LocateVersionResource(const unsigned char* data, size_t size, size_t& entryOffset,
+                           size_t& resourceOffset, size_t& resourceLength) {
+    return data && Locate(Image(data, size), entryOffset, resourceOffset, resourceLength);
+}
+
+bool ReadImageFixedVersion(const unsigned char* data, size_t size, uint32_t& high, uint32_t& low) {
+    return data && FixedVersion(Image(data, size), high, low);
+}
+
+bool ResourceSectionSpan(const unsigned char* head, size_t headSize, size_t& offset,
+                         size_t& length) {
+    if (!head) return false;
+    const Image image(head, headSize);
+    Headers headers;
+    size_t root = 0;
+    return ReadHeaders(image, headers) &&
+           FindSection(image, headers, headers.resourceRva, root, offset, length);
+}
+
+bool ReadSplitImageFixedVersion(const unsigned char* head, size_t headSize,
+                                const unsigned char* body, size_t bodyOffset, size_t bodySize,
+                                uint32_t& high, uint32_t& low) {
+    return head && body && FixedVersion(Image(head, headSize, body, bodyOffset, bodySize), high, low);
 }
 
 }  // namespace Tarnbolt

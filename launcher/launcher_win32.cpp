@@ -6,10 +6,8 @@
 #include "files/platform_names.h"
 #include "files/well_known_directories.h"
 #include "image_version.h"
-#include "modules/version_library.h"
 #include "system/os_version.h"
 #include "system/system_library.h"
-#include "version_block.h"
 #include "whole_file.h"
 
 #include <new>
@@ -75,32 +73,43 @@ std::string Launcher::WindowsFilePath(const std::string& name) const {
     return directory + "\\" + name;
 }
 
+namespace {
+
+// Far above any runtime library: a larger file, or resource section, is read no
+// further and has no version that counts.
+const size_t kVersionedFileLimit = 32u << 20;
+// Where the headers and the section table lie in every library built as usual.
+const size_t kHeadBytes = 4096;
+
+}  // namespace
+
+// The file's own version resource, read by the reader that reads the payload's:
+// the platform's VERSION.dll, with the C runtime library it starts under some
+// systems, costs more than all the rest of the launch road. Only the headers and
+// the resource section are read; a file laid out otherwise is read whole.
 bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const {
-    const LumoBase::VersionLibrary library;
-    DWORD handle = 0;
-    DWORD size = library.InfoSize(path.c_str(), &handle);
-    if (size == 0) return false;
-    char* block = new (std::nothrow) char[size];
-    if (!block) return false;
-    bool ok = false;
-    size_t fixedOffset = 0;
-    // The query trusts the block's own lengths: a damaged resource would send it past
-    // the block's end or answer garbage, so it counts as no version.
-    if (library.Info(path.c_str(), size, block) &&
-        FindFixedFileInfo(reinterpret_cast<const unsigned char*>(block), size, fixedOffset)) {
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        // The answer must be the record just checked, and a whole one.
-        if (library.QueryValue(block, "\\", reinterpret_cast<void**>(&fixed), &length) &&
-            reinterpret_cast<char*>(fixed) == block + fixedOffset &&
-            length >= sizeof(VS_FIXEDFILEINFO)) {
-            high = fixed->dwFileVersionMS;
-            low = fixed->dwFileVersionLS;
-            ok = true;
-        }
+    uint32_t fileHigh = 0, fileLow = 0;
+    std::string head, body;
+    size_t offset = 0, length = 0;
+    bool found = ReadFilePart(path, 0, kHeadBytes, head) &&
+                 ResourceSectionSpan(reinterpret_cast<const unsigned char*>(head.data()),
+                                     head.size(), offset, length) &&
+                 length <= kVersionedFileLimit && ReadFilePart(path, offset, length, body) &&
+                 ReadSplitImageFixedVersion(
+                     reinterpret_cast<const unsigned char*>(head.data()), head.size(),
+                     reinterpret_cast<const unsigned char*>(body.data()), offset, body.size(),
+                     fileHigh, fileLow);
+    if (!found) {
+        std::string bytes;
+        found = ReadWholeFile(path, bytes, kVersionedFileLimit + 1) &&
+                bytes.size() <= kVersionedFileLimit &&
+                ReadImageFixedVersion(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      bytes.size(), fileHigh, fileLow);
     }
-    delete[] block;
-    return ok;
+    if (!found) return false;
+    high = fileHigh;
+    low = fileLow;
+    return true;
 }
 
 bool Launcher::ExtractResource(HINSTANCE instance, int id, const std::string& name,

@@ -17,6 +17,10 @@ using FileWrite = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 bool ReadWholeFile(const std::string& path, std::string& bytes,
                    size_t limit = static_cast<size_t>(-1));
 
+// Up to `length` bytes of the file from `offset`, fewer where the file ends first;
+// false when it cannot be opened or the read fails.
+bool ReadFilePart(const std::string& path, size_t offset, size_t length, std::string& bytes);
+
 // The bytes as the whole content of a new file at `path`, which must not exist: held
 // by this process alone while it is written, flushed to the disk (a power cut must
 // not leave it zero-filled) and read back and compared. False when any byte may be

@@ -19,16 +19,40 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
     HANDLE file = Open(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool read = true;
-    char buffer[4096];
+    // Large steps straight into the result: every read is a call into the system,
+    // and a library read for its version is hundreds of kilobytes.
+    const size_t step = 256u << 10;
     while (bytes.size() < limit) {
-        const size_t wanted = limit - bytes.size() < sizeof buffer ? limit - bytes.size() : sizeof buffer;
+        const size_t had = bytes.size();
+        const size_t wanted = limit - had < step ? limit - had : step;
+        bytes.resize(had + wanted);
         DWORD got = 0;
-        if (!ReadFile(file, buffer, static_cast<DWORD>(wanted), &got, nullptr)) {
+        if (!ReadFile(file, &bytes[had], static_cast<DWORD>(wanted), &got, nullptr)) {
+            bytes.resize(had);
             read = false;
             break;
         }
+        bytes.resize(had + got);
         if (got == 0) break;
-        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    return read;
+}
+
+bool ReadFilePart(const std::string& path, size_t offset, size_t length, std::string& bytes) {
+    bytes.clear();
+    HANDLE file = Open(path, GENERIC_READ, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // The high half given, the offset counts as unsigned beyond 2 GB.
+    LONG high = 0;
+    bool read = SetFilePointer(file, static_cast<LONG>(offset), &high, FILE_BEGIN) !=
+                    INVALID_SET_FILE_POINTER ||
+                GetLastError() == NO_ERROR;
+    if (read && length > 0) {
+        bytes.resize(length);
+        DWORD got = 0;
+        read = ReadFile(file, &bytes[0], static_cast<DWORD>(length), &got, nullptr) != 0;
+        bytes.resize(read ? got : 0);
     }
     CloseHandle(file);
     return read;

@@ -122,3 +122,27 @@ TEST_CASE("cut or damaged images are refused without reading past them") {
         Read(damaged, high, low);  // any answer, but no crash or overread
     }
 }
+
+TEST_CASE("a file read only at its headers and resource section answers as the whole") {
+    // The resource section at 0x200 holds everything the read needs; the headers lie
+    // in the first 0x200 bytes.
+    const std::vector<unsigned char> image = MakeImage(0x00060001, 0x21BD0000);
+    size_t offset = 0, length = 0;
+    REQUIRE(Tarnbolt::ResourceSectionSpan(image.data(), 0x200, offset, length));
+    CHECK(offset == 0x200);
+    CHECK(length == 0x200);
+    const std::vector<unsigned char> body(image.begin() + 0x200, image.end());
+    uint32_t high = 0, low = 0;
+    REQUIRE(Tarnbolt::ReadSplitImageFixedVersion(image.data(), 0x200, body.data(), offset,
+                                                  body.size(), high, low));
+    CHECK(high == 0x00060001);
+    CHECK(low == 0x21BD0000);
+
+    // A head cut before the section table tells no span; a body that stops short of
+    // the version record, or lies elsewhere, answers nothing rather than a guess.
+    CHECK_FALSE(Tarnbolt::ResourceSectionSpan(image.data(), 0x100, offset, length));
+    CHECK_FALSE(Tarnbolt::ReadSplitImageFixedVersion(image.data(), 0x200, body.data(), offset,
+                                                     0x58 + 40, high, low));
+    CHECK_FALSE(Tarnbolt::ReadSplitImageFixedVersion(image.data(), 0x200, body.data(),
+                                                     offset + 4, body.size(), high, low));
+}

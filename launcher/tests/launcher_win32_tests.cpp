@@ -3,6 +3,7 @@
 
 #include "image_version.h"
 #include "launcher.h"
+#include "modules/version_library.h"
 
 #include <doctest/doctest.h>
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using Tarnbolt::Launcher;
 
@@ -165,16 +167,22 @@ TEST_CASE("embedded libraries' versions come from the resource bytes") {
     CHECK(low == (8168u << 16));
     CHECK_FALSE(launcher.PayloadFixedVersion(Self(), 106, high, low));
 
-    // The same reader agrees with the platform on a real library.
+    // The reader of installed files agrees with the platform's version query on a
+    // real library.
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    const std::string bytes = ReadAll(std::string(system) + "\\kernel32.dll");
-    uint32_t platformHigh = 0, platformLow = 0;
-    REQUIRE(launcher.ReadFileVersion(std::string(system) + "\\kernel32.dll", platformHigh, platformLow));
-    REQUIRE(Tarnbolt::ReadImageFixedVersion(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                            bytes.size(), high, low));
-    CHECK(high == platformHigh);
-    CHECK(low == platformLow);
+    const std::string library = std::string(system) + "\\kernel32.dll";
+    const LumoBase::VersionLibrary platform;
+    DWORD handle = 0;
+    std::vector<char> block(platform.InfoSize(library.c_str(), &handle));
+    REQUIRE(!block.empty());
+    REQUIRE(platform.Info(library.c_str(), static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    REQUIRE(platform.QueryValue(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    REQUIRE(launcher.ReadFileVersion(library, high, low));
+    CHECK(high == fixed->dwFileVersionMS);
+    CHECK(low == fixed->dwFileVersionLS);
 }
 
 TEST_CASE("resource extraction") {
