@@ -107,20 +107,26 @@ class Bench:
 
     def timed(self, *command, timeout=60):
         """Seconds from starting the program to its end."""
+        # Wine's own messages go to a file, so that a run that fails says why.
+        log = os.path.join(self.box.root, "timed.log")
+        errors = open(log, "wb")
         start = time.perf_counter()
         process = subprocess.Popen([self.box.loader] + list(command), env=self.box.env,
                                    cwd=self.box.unix("C:\\App"), stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   stdout=subprocess.DEVNULL, stderr=errors)
         # A blocking wait: Popen.wait with a time-out polls, in steps of up to 50 ms.
         guard = threading.Timer(timeout, process.kill)
         guard.start()
         code = process.wait()
         elapsed = time.perf_counter() - start
         guard.cancel()
+        errors.close()
         if code < 0:
             raise Failure("%s did not end within %d s (a box?)" % (command[0], timeout))
         if code != 0:
-            raise Failure("%s ended with %d" % (command[0], code))
+            with open(log, "rb") as f:
+                said = f.read()[-2000:].decode("latin-1")
+            raise Failure("%s ended with %d; wine said:\n%s" % (command[0], code, said))
         return elapsed
 
     # --- the figures -------------------------------------------------------
