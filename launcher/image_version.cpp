@@ -193,15 +193,16 @@ bool ResourceSectionSpan(const unsigned char* head, size_t headSize, size_t& off
     if (!head) return false;
     const Image image(head, headSize);
     Headers headers;
-    size_t root = 0;
+    size_t directory = 0;
     return ReadHeaders(image, headers) &&
-           FindSection(image, headers, headers.resourceRva, root, offset, length);
+           FindSection(image, headers, headers.resourceRva, directory, offset, length);
 }
 
 bool ReadSplitImageFixedVersion(const unsigned char* head, size_t headSize,
                                 const unsigned char* body, size_t bodyOffset, size_t bodySize,
                                 uint32_t& high, uint32_t& low) {
-    return head && body && FixedVersion(Image(head, headSize, body, bodyOffset, bodySize), high, low);
+    return head && body &&
+           FixedVersion(Image(head, headSize, body, bodyOffset, bodySize), high, low);
 }
 
 }  // namespace Tarnbolt

@@ -73,6 +73,9 @@ std::string Launcher::WindowsFilePath(const std::string& name) const {
     return directory + "\\" + name;
 }
 
+// The registry is ADVAPI32's, bound at run time.
+namespace Bound = LumoBase::Bound;
+
 namespace {
 
 // Far above any runtime library: a larger file, or resource section, is read no
@@ -88,20 +91,21 @@ const size_t kHeadBytes = 4096;
 // systems, costs more than all the rest of the launch road. Only the headers and
 // the resource section are read; a file laid out otherwise is read whole.
 bool Launcher::ReadFileVersion(const std::string& path, uint32_t& high, uint32_t& low) const {
+    const FileReader file(path);
     uint32_t fileHigh = 0, fileLow = 0;
     std::string head, body;
     size_t offset = 0, length = 0;
-    bool found = ReadFilePart(path, 0, kHeadBytes, head) &&
+    bool found = file.ReadAt(0, kHeadBytes, head) &&
                  ResourceSectionSpan(reinterpret_cast<const unsigned char*>(head.data()),
                                      head.size(), offset, length) &&
-                 length <= kVersionedFileLimit && ReadFilePart(path, offset, length, body) &&
+                 length <= kVersionedFileLimit && file.ReadAt(offset, length, body) &&
                  ReadSplitImageFixedVersion(
                      reinterpret_cast<const unsigned char*>(head.data()), head.size(),
                      reinterpret_cast<const unsigned char*>(body.data()), offset, body.size(),
                      fileHigh, fileLow);
-    if (!found) {
+    if (!found && file.IsOpen()) {
         std::string bytes;
-        found = ReadWholeFile(path, bytes, kVersionedFileLimit + 1) &&
+        found = file.ReadAll(bytes, kVersionedFileLimit + 1) &&
                 bytes.size() <= kVersionedFileLimit &&
                 ReadImageFixedVersion(reinterpret_cast<const unsigned char*>(bytes.data()),
                                       bytes.size(), fileHigh, fileLow);
@@ -210,8 +214,9 @@ const char kBootValue[] = "Id";
 bool ReadBootValue(HKEY key, std::string& id) {
     char text[64] = {};
     DWORD type = 0, size = sizeof text - 1;
-    if (LumoBase::Bound::RegQueryValueExA(key, kBootValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-            ERROR_SUCCESS || type != REG_SZ)
+    if (Bound::RegQueryValueExA(key, kBootValue, nullptr, &type, reinterpret_cast<BYTE*>(text),
+                                &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
         return false;
     id = text;
     return !id.empty();
@@ -238,11 +243,11 @@ bool IsVolatileKey(HKEY key, bool nineX) {
     if (nineX) return true;
     HKEY child = nullptr;
     DWORD disposition = 0;
-    const LONG status = LumoBase::Bound::RegCreateKeyExA(key, "Probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_READ, nullptr, &child, &disposition);
+    const LONG status = Bound::RegCreateKeyExA(key, "Probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                               KEY_READ, nullptr, &child, &disposition);
     if (status != ERROR_SUCCESS) return status == ERROR_CHILD_MUST_BE_VOLATILE;
-    LumoBase::Bound::RegCloseKey(child);
-    LumoBase::Bound::RegDeleteKeyA(key, "Probe");
+    Bound::RegCloseKey(child);
+    Bound::RegDeleteKeyA(key, "Probe");
     return false;
 }
 
@@ -253,20 +258,21 @@ std::string Launcher::BootIdentifier() const {
     const BootKey where = BootKeyFor(nineX);
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (LumoBase::Bound::RegCreateKeyExA(where.root, where.subkey, 0, nullptr, REG_OPTION_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &key,
-                        &disposition) != ERROR_SUCCESS)
+    if (Bound::RegCreateKeyExA(where.root, where.subkey, 0, nullptr, REG_OPTION_VOLATILE,
+                               KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &key,
+                               &disposition) != ERROR_SUCCESS)
         return "";
     std::string id;
     if (IsVolatileKey(key, nineX) && !ReadBootValue(key, id)) {
         const std::string fresh = FreshBootValue();
         // Read back: what another writer left in between is the identifier as well.
-        if (LumoBase::Bound::RegSetValueExA(key, kBootValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(fresh.c_str()),
-                           static_cast<DWORD>(fresh.size() + 1)) != ERROR_SUCCESS ||
+        if (Bound::RegSetValueExA(key, kBootValue, 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(fresh.c_str()),
+                                  static_cast<DWORD>(fresh.size() + 1)) != ERROR_SUCCESS ||
             !ReadBootValue(key, id))
             id.clear();
     }
-    LumoBase::Bound::RegCloseKey(key);
+    Bound::RegCloseKey(key);
     return id;
 }
 

@@ -17,9 +17,24 @@ using FileWrite = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 bool ReadWholeFile(const std::string& path, std::string& bytes,
                    size_t limit = static_cast<size_t>(-1));
 
-// Up to `length` bytes of the file from `offset`, fewer where the file ends first;
-// false when it cannot be opened or the read fails.
-bool ReadFilePart(const std::string& path, size_t offset, size_t length, std::string& bytes);
+// A file open for reading, read at any offset: parts of it without opening it again.
+class FileReader {
+public:
+    explicit FileReader(const std::string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    // Up to `length` bytes from `offset`, fewer where the file ends first; false when
+    // it is not open or the read fails.
+    bool ReadAt(size_t offset, size_t length, std::string& bytes) const;
+    // As ReadWholeFile.
+    bool ReadAll(std::string& bytes, size_t limit = static_cast<size_t>(-1)) const;
+
+private:
+    HANDLE file_;
+};
 
 // The bytes as the whole content of a new file at `path`, which must not exist: held
 // by this process alone while it is written, flushed to the disk (a power cut must

@@ -14,48 +14,58 @@ HANDLE Open(const std::string& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+namespace {
+
+// Appends up to `length` bytes read at `offset`, fewer where the file ends first;
+// on failure the bytes are as they were.
+bool AppendAt(HANDLE file, size_t offset, size_t length, std::string& bytes) {
+    // The high half given, the offset counts as unsigned beyond 2 GB.
+    LONG high = 0;
+    if (SetFilePointer(file, static_cast<LONG>(offset), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return false;
+    const size_t had = bytes.size();
+    bytes.resize(had + length);
+    DWORD got = 0;
+    if (length > 0 && !ReadFile(file, &bytes[had], static_cast<DWORD>(length), &got, nullptr)) {
+        bytes.resize(had);
+        return false;
+    }
+    bytes.resize(had + got);
+    return true;
+}
+
+}  // namespace
+
+FileReader::FileReader(const std::string& path)
+    : file_(Open(path, GENERIC_READ, OPEN_EXISTING)) {}
+
+FileReader::~FileReader() {
+    if (IsOpen()) CloseHandle(file_);
+}
+
+bool FileReader::ReadAt(size_t offset, size_t length, std::string& bytes) const {
     bytes.clear();
-    HANDLE file = Open(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool read = true;
+    return IsOpen() && AppendAt(file_, offset, length, bytes);
+}
+
+bool FileReader::ReadAll(std::string& bytes, size_t limit) const {
+    bytes.clear();
+    if (!IsOpen()) return false;
     // Large steps straight into the result: every read is a call into the system,
     // and a library read for its version is hundreds of kilobytes.
     const size_t step = 256u << 10;
     while (bytes.size() < limit) {
         const size_t had = bytes.size();
-        const size_t wanted = limit - had < step ? limit - had : step;
-        bytes.resize(had + wanted);
-        DWORD got = 0;
-        if (!ReadFile(file, &bytes[had], static_cast<DWORD>(wanted), &got, nullptr)) {
-            bytes.resize(had);
-            read = false;
-            break;
-        }
-        bytes.resize(had + got);
-        if (got == 0) break;
+        if (!AppendAt(file_, had, limit - had < step ? limit - had : step, bytes)) return false;
+        if (bytes.size() == had) break;
     }
-    CloseHandle(file);
-    return read;
+    return true;
 }
 
-bool ReadFilePart(const std::string& path, size_t offset, size_t length, std::string& bytes) {
-    bytes.clear();
-    HANDLE file = Open(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // The high half given, the offset counts as unsigned beyond 2 GB.
-    LONG high = 0;
-    bool read = SetFilePointer(file, static_cast<LONG>(offset), &high, FILE_BEGIN) !=
-                    INVALID_SET_FILE_POINTER ||
-                GetLastError() == NO_ERROR;
-    if (read && length > 0) {
-        bytes.resize(length);
-        DWORD got = 0;
-        read = ReadFile(file, &bytes[0], static_cast<DWORD>(length), &got, nullptr) != 0;
-        bytes.resize(read ? got : 0);
-    }
-    CloseHandle(file);
-    return read;
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+    return FileReader(path).ReadAll(bytes, limit);
 }
 
 namespace {

@@ -348,8 +348,8 @@ int32_t GetRegisteredProcessorSpeedMHz(int32_t clocks) {
         static const char* const kNames[] = {"~MHz", "~Mhz", "~mhz"};
         for (const char* name : kNames) {
             DWORD speed = 0, size = sizeof speed;
-            if (Bound::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&speed),
-                                 &size) == ERROR_SUCCESS) {
+            if (Bound::RegQueryValueExA(key, name, nullptr, nullptr,
+                                        reinterpret_cast<BYTE*>(&speed), &size) == ERROR_SUCCESS) {
                 Bound::RegCloseKey(key);
                 return static_cast<int32_t>(speed);
             }

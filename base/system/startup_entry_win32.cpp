@@ -164,7 +164,8 @@ bool RequestRestart(ExitWindowsCall exitWindows) {
             TOKEN_PRIVILEGES privileges;
             privileges.PrivilegeCount = 1;
             privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            Bound::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+            Bound::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege",
+                                         &privileges.Privileges[0].Luid);
             Bound::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
             CloseHandle(token);
         }

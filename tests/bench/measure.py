@@ -109,18 +109,17 @@ class Bench:
         """Seconds from starting the program to its end."""
         # Wine's own messages go to a file, so that a run that fails says why.
         log = os.path.join(self.box.root, "timed.log")
-        errors = open(log, "wb")
-        start = time.perf_counter()
-        process = subprocess.Popen([self.box.loader] + list(command), env=self.box.env,
-                                   cwd=self.box.unix("C:\\App"), stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=errors)
-        # A blocking wait: Popen.wait with a time-out polls, in steps of up to 50 ms.
-        guard = threading.Timer(timeout, process.kill)
-        guard.start()
-        code = process.wait()
-        elapsed = time.perf_counter() - start
-        guard.cancel()
-        errors.close()
+        with open(log, "wb") as errors:
+            start = time.perf_counter()
+            process = subprocess.Popen([self.box.loader] + list(command), env=self.box.env,
+                                       cwd=self.box.unix("C:\\App"), stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=errors)
+            # A blocking wait: Popen.wait with a time-out polls, in steps of up to 50 ms.
+            guard = threading.Timer(timeout, process.kill)
+            guard.start()
+            code = process.wait()
+            elapsed = time.perf_counter() - start
+            guard.cancel()
         if code < 0:
             raise Failure("%s did not end within %d s (a box?)" % (command[0], timeout))
         if code != 0:
